@@ -1,0 +1,170 @@
+// Procedure and function calls: arguments become fresh local variables, the reader switches to
+// the procedure's stored lines and reads them again until "end", then everything is restored.
+#include <cstring>
+
+#include "interp/calls.h"
+#include "interp/errors.h"
+#include "interp/executor.h"
+#include "interp/texts.h"
+#include "values/values.h"
+
+namespace zamiro {
+namespace {
+
+// The caller's state, kept on the stack while a call runs.
+struct SavedCaller {
+  explicit SavedCaller(InterpreterContext& c)
+      : source(c.curSource), lex(c.lex), tok(c.tok), locals(std::move(c.localVars)) {
+    std::strcpy(name, c.sourceName);
+  }
+  void Restore(InterpreterContext& c) {
+    c.curSource = source;
+    c.lex = lex;
+    c.tok = tok;
+    c.localVars = std::move(locals);  // releases the call's own list
+    std::strcpy(c.sourceName, name);
+  }
+  const std::vector<std::string>* source;
+  LexState lex;
+  TokenState tok;
+  std::unique_ptr<TVarList> locals;
+  char name[kLineBufSize];
+};
+
+TVarList* FindArray(InterpreterContext& c) {
+  NextToken(c);
+  TVarList* array = FindVariable(c, c.tok.tokText);
+  if (array == nullptr) ReportErrorAndAbort(c, T().msgNewArray, T().capError);
+  NextToken(c);
+  return array;
+}
+
+std::unique_ptr<TVarList> BindArguments(InterpreterContext& c, const TProcNode& node) {
+  std::unique_ptr<TVarList> head;
+  TVarList* tail = nullptr;
+  for (const TParamNode& p : node.params) {
+    auto v = std::make_unique<TVarList>();
+    std::strcpy(v->name, p.name);
+    v->values.resize(1);
+    if (c.tok.tokKind == tkAmpersand) {
+      CopyValues(c, *v, *FindArray(c));
+    } else {
+      v->values[0] = EvalExpression(c);
+    }
+    TVarList* added = v.get();
+    if (tail == nullptr) {
+      head = std::move(v);
+    } else {
+      tail->next = std::move(v);
+    }
+    tail = added;
+  }
+  return head;
+}
+
+void StartBody(InterpreterContext& c, const TProcNode& node) {
+  c.curSource = &node.body;
+  c.lex.lineLoaded = false;
+  c.lex.lineNo = 0;
+  ReadChar(c);
+  NextToken(c);
+  NextToken(c);
+  NextToken(c);
+  while (c.tok.tokKind == tkColon) {
+    NextToken(c);
+    NextToken(c);
+  }
+}
+
+// The self-call at the end of a marked body: the parameters take the new arguments at once and
+// the body starts again, without nesting.
+void TailJump(InterpreterContext& c, const TProcNode& node) {
+  NextToken(c);
+  for (const TParamNode& p : node.params) {
+    TVarList* v = FindLocal(c, p.name);
+    if (c.tok.tokKind == tkAmpersand) {
+      TVarList* array = FindArray(c);
+      if (v != nullptr) CopyValues(c, *v, *array);
+    } else {
+      Complex value = EvalExpression(c);
+      if (v != nullptr) v->values[0] = value;
+    }
+  }
+}
+
+void RunBody(InterpreterContext& c, const TProcNode& node, bool allowTailJump) {
+  StartBody(c, node);
+  for (;;) {
+    if (TokenIsWord(c, "end")) return;
+    if (allowTailJump && node.tailCall && CompareNoCase(c.tok.tokText, c.sourceName) == 0) {
+      TailJump(c, node);
+      CheckStop(c);
+      StartBody(c, node);
+      continue;
+    }
+    ExecuteStatement(c);
+  }
+}
+
+}  // namespace
+
+void CallProc(InterpreterContext& c, TProcNode& node) {
+  CheckNesting(c);
+  NextToken(c);
+  std::unique_ptr<TVarList> args = BindArguments(c, node);
+  SavedCaller caller(c);
+  c.localVars = std::move(args);
+  std::strcpy(c.sourceName, node.name);
+  RunBody(c, node, true);
+  caller.Restore(c);
+}
+
+Complex CallFunction(InterpreterContext& c, TProcNode& node) {
+  CheckNesting(c);
+  NextToken(c);
+  std::unique_ptr<TVarList> args = BindArguments(c, node);
+  SavedCaller caller(c);
+  c.localVars = std::move(args);
+  std::strcpy(c.sourceName, node.name);
+  RunBody(c, node, false);
+  caller.Restore(c);
+  return c.outputValue;
+}
+
+void LocalStatement(InterpreterContext& c) {
+  NextToken(c);
+  while (c.tok.tokKind == tkDoubleQuote) {
+    NextToken(c);
+    CheckVarName(c, c.tok.tokText, kVarNameSize - 1);
+    CreateLocal(c, c.tok.tokText, Complex{});
+    NextToken(c);
+  }
+}
+
+namespace {
+
+void PassToEnd(InterpreterContext& c) {
+  while (!TokenIsWord(c, "end")) {
+    if (c.tok.tokKind == tkEol) {
+      // Only at a line end: Esc gets the user out of a stop or op typed at top level.
+      CheckStop(c);
+      ReadChar(c);
+    }
+    NextToken(c);
+  }
+}
+
+}  // namespace
+
+void SkipToEnd(InterpreterContext& c) {
+  NextToken(c);
+  PassToEnd(c);
+}
+
+void OpStatement(InterpreterContext& c) {
+  NextToken(c);
+  c.outputValue = EvalExpression(c);
+  PassToEnd(c);
+}
+
+}  // namespace zamiro

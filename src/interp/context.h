@@ -1,0 +1,104 @@
+// The one record of an interpreter's state. Every routine of the core works on one of these;
+// there is no global interpreter state, so several interpreters can live in one process.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "interp/input_queue.h"
+#include "lexer/lexer.h"
+#include "platform/host.h"
+#include "turtle/turtle_state.h"
+#include "values/complex.h"
+
+namespace zamiro {
+
+constexpr int kVarNameSize = 36;   // 35 bytes of variable name
+constexpr int kProcNameSize = 50;  // 49 bytes of procedure name
+constexpr int kForNameSize = 20;   // 19 bytes of `for` variable name
+// Arrays grow up to this many elements; a larger index is refused with a message.
+constexpr int32_t kMaxArrayElements = 1 << 24;
+
+// A variable: a named, growable array of complex numbers in a singly linked list.
+struct TVarList {
+  char name[kVarNameSize] = {};
+  std::vector<Complex> values;
+  std::unique_ptr<TVarList> next;
+  ~TVarList();  // releases the rest of the list without recursion
+};
+using TGlobalVarList = TVarList;
+
+struct TParamNode {
+  char name[kVarNameSize] = {};
+};
+
+// A procedure: its source lines, kept as typed, in a tree ordered by name.
+struct TProcNode {
+  char name[kProcNameSize] = {};
+  bool tailCall = false;
+  std::vector<std::string> body;
+  std::vector<TParamNode> params;
+  TProcNode* left = nullptr;
+  TProcNode* right = nullptr;
+};
+
+// Thrown by ReportErrorAndAbort and the stop check; only the top-level loop catches it.
+struct AbortStatement {};
+// Thrown when the interpreter is shut down; ends the interpreter thread.
+struct ShutdownRequested {};
+
+enum StatementResult { srNormal = 0, srBreak = 1, srContinue = 2 };
+
+struct InterpreterContext {
+  InterpreterContext(Host& h, InputQueue& q);
+  InterpreterContext(const InterpreterContext&) = delete;
+  InterpreterContext& operator=(const InterpreterContext&) = delete;
+
+  Host& host;
+  InputQueue& inputQueue;
+
+  // Reader and tokenizer.
+  LexState lex;
+  const std::vector<std::string>* curSource = nullptr;  // nullptr: the InputQueue
+  char sourceName[kLineBufSize] = "Top Level";
+  TokenState tok;
+
+  // Flags and recovery.
+  std::atomic<bool> stopRequested{false};
+  bool loadingDefinitions = false;
+  bool errorShown = false;
+  LexState topLevelSnapshot;
+
+  // Variables.
+  std::unique_ptr<TVarList> localVars;
+  std::unique_ptr<TGlobalVarList> globalVars;
+
+  // Values handed over by print and op.
+  Complex printValue;
+  Complex outputValue;
+
+  // Procedures. Nodes live in procNodes and are never removed.
+  TProcNode* procRoot = nullptr;
+  std::deque<TProcNode> procNodes;
+  std::mutex procTreeMutex;  // held while the tree changes or is saved from another thread
+
+  TurtleState turtle;
+
+  // The generator of rand and random.
+  uint64_t randomState = 0;
+  double log10e = 0;  // computed on first use of log10
+
+  // Nesting guard: the lowest stack address the interpreter may reach before it reports
+  // that calls are nested too deeply.
+  uintptr_t stackLimit = 0;
+};
+
+// Sets the stack guard for the calling thread.
+void InitStackLimit(InterpreterContext& c);
+
+}  // namespace zamiro

@@ -1,0 +1,29 @@
+// The statement executor and the statements of the language.
+#pragma once
+
+#include "interp/context.h"
+
+namespace zamiro {
+
+// Executes exactly one statement and leaves the current token on the first token after it.
+int ExecuteStatement(InterpreterContext& c);
+// The stop request, checked where statements start and on every pass of a loop.
+void CheckStop(InterpreterContext& c);
+bool TokenIsWord(const InterpreterContext& c, const char* word);
+
+// Control structures.
+void SkipBlock(InterpreterContext& c);
+void RepeatStatement(InterpreterContext& c);
+void WhileStatement(InterpreterContext& c);
+void DoUntilStatement(InterpreterContext& c);
+void ForStatement(InterpreterContext& c);
+int IfStatement(InterpreterContext& c);
+
+// Procedure definitions and listing.
+void ToStatement(InterpreterContext& c, bool japanese);
+void ListProcs(InterpreterContext& c, const TProcNode* node);
+
+// Graphics statements; `command` is the dispatch code of the statement.
+bool ExecuteTurtleCommand(InterpreterContext& c, int command);
+
+}  // namespace zamiro

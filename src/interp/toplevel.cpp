@@ -1,0 +1,184 @@
+#include "interp/toplevel.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "interp/errors.h"
+#include "interp/executor.h"
+#include "interp/texts.h"
+
+namespace zamiro {
+
+TVarList::~TVarList() {
+  // Unlink the rest iteratively: a recursive release of a long list would use the stack.
+  std::unique_ptr<TVarList> rest = std::move(next);
+  while (rest) rest = std::move(rest->next);
+}
+
+InterpreterContext::InterpreterContext(Host& h, InputQueue& q) : host(h), inputQueue(q) {}
+
+std::string Format(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  va_list again;
+  va_copy(again, args);
+  int n = std::vsnprintf(nullptr, 0, fmt, args);
+  va_end(args);
+  std::string out;
+  if (n > 0) {
+    out.resize(static_cast<size_t>(n) + 1);
+    std::vsnprintf(out.data(), out.size(), fmt, again);
+    out.resize(static_cast<size_t>(n));
+  }
+  va_end(again);
+  return out;
+}
+
+void AbortWithText(InterpreterContext& c, const std::string& text, const std::string& caption) {
+  if (!c.errorShown) {
+    c.host.ShowMessage(caption, text);
+    c.errorShown = true;
+  }
+  throw AbortStatement{};
+}
+
+void ReportErrorAndAbort(InterpreterContext& c, const std::string& format,
+                         const std::string& caption) {
+  AbortWithText(c,
+                Format(format.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, c.tok.tokText),
+                caption);
+}
+
+void ShowReport(InterpreterContext& c, const std::string& text, const std::string& caption) {
+  c.host.ShowMessage(caption, text);
+}
+
+void InitStackLimit(InterpreterContext& c) {
+  pthread_attr_t attr;
+  void* base = nullptr;
+  size_t size = 0;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    pthread_attr_getstack(&attr, &base, &size);
+    pthread_attr_destroy(&attr);
+  }
+  // Leave room for whatever a deepest routine, a message box or a library call needs.
+  constexpr size_t kReserve = size_t{512} << 10;
+  c.stackLimit = size > 2 * kReserve ? reinterpret_cast<uintptr_t>(base) + kReserve : 0;
+}
+
+void CheckNesting(InterpreterContext& c) {
+  char probe;
+  if (reinterpret_cast<uintptr_t>(&probe) < c.stackLimit) {
+    ReportErrorAndAbort(c, T().msgTooDeep, T().capError);
+  }
+}
+
+void RunPendingTasks(InterpreterContext& c) {
+  InputQueue::Task task;
+  while (c.inputQueue.TakeTask(task)) task(c);
+}
+
+namespace {
+
+void Recover(InterpreterContext& c) {
+  c.errorShown = false;
+  c.stopRequested = false;
+  c.curSource = nullptr;
+  c.lex = c.topLevelSnapshot;
+  c.localVars.reset();
+  std::strcpy(c.sourceName, "Top Level");
+  c.lex.column = c.lex.lineLen;
+  ReadChar(c);
+  NextToken(c);
+}
+
+}  // namespace
+
+void StartInterpreter(InterpreterContext& c) {
+  c.curSource = nullptr;
+  c.lex.lineLoaded = false;
+  c.errorShown = false;
+  c.stopRequested = false;
+  c.loadingDefinitions = false;
+  c.turtle.penUp = false;
+  c.turtle.turtleHidden = false;
+  c.turtle.penColour = 0;
+  c.turtle.penWidth = 1;
+  c.turtle.brushStyle = 0;
+  c.turtle.brushColour = 0;
+  std::strcpy(c.sourceName, "Top Level");
+  if (c.stackLimit == 0) InitStackLimit(c);
+  RunPendingTasks(c);
+  ReadChar(c);
+  NextToken(c);
+}
+
+void TopLevelLoop(InterpreterContext& c) {
+  for (;;) {
+    try {
+      RunPendingTasks(c);
+      if (c.loadingDefinitions) {
+        c.host.Sleep(10);
+        if (c.inputQueue.Terminated()) throw ShutdownRequested{};
+        continue;
+      }
+      c.topLevelSnapshot = c.lex;
+      ExecuteStatement(c);
+    } catch (const AbortStatement&) {
+      Recover(c);
+    }
+  }
+}
+
+TYomikThd::TYomikThd(InterpreterContext& c, Options options) : ctx_(c), options_(options) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, options_.stackBytes);
+  int rc = pthread_create(&thread_, &attr, &TYomikThd::Entry, this);
+  if (rc != 0) {
+    // A smaller stack still runs every program; only the nesting bound is lower.
+    pthread_attr_setstacksize(&attr, size_t{256} << 20);
+    rc = pthread_create(&thread_, &attr, &TYomikThd::Entry, this);
+  }
+  pthread_attr_destroy(&attr);
+  if (rc != 0) throw std::runtime_error("cannot start the interpreter thread");
+  started_ = true;
+}
+
+TYomikThd::~TYomikThd() {
+  Terminate();
+  Join();
+}
+
+void TYomikThd::Terminate() { ctx_.inputQueue.Terminate(); }
+
+void TYomikThd::Join() {
+  if (started_ && !joined_) {
+    pthread_join(thread_, nullptr);
+    joined_ = true;
+  }
+}
+
+void* TYomikThd::Entry(void* self) {
+  static_cast<TYomikThd*>(self)->Execute();
+  return nullptr;
+}
+
+void TYomikThd::Execute() {
+  try {
+    InitStackLimit(ctx_);
+    if (options_.startupPause) {
+      ctx_.host.Sleep(1000);
+      if (ctx_.inputQueue.Terminated()) throw ShutdownRequested{};
+      ctx_.host.Beep();
+    }
+    StartInterpreter(ctx_);
+    TopLevelLoop(ctx_);
+  } catch (const ShutdownRequested&) {
+  }
+  finished_ = true;
+}
+
+}  // namespace zamiro

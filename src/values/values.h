@@ -1,0 +1,50 @@
+// Variables, the expression evaluator, the built-in functions and number formats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "interp/context.h"
+#include "values/complex.h"
+
+namespace zamiro {
+
+// Variables.
+TVarList* FindLocal(InterpreterContext& c, const char* name);
+TGlobalVarList* FindGlobal(InterpreterContext& c, const char* name);
+TVarList* FindVariable(InterpreterContext& c, const char* name);
+TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value);
+TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value,
+                             int32_t index);
+inline uint32_t ElementCount(const TVarList& v) { return static_cast<uint32_t>(v.values.size()); }
+inline Complex& ElementAt(TVarList& v, uint32_t index) { return v.values[index]; }
+void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex value);
+void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src);
+void ReleaseVarList(std::unique_ptr<TVarList>& head);
+// Truncates toward zero to a 32-bit integer; false when the value has no such integer.
+bool ToInt32(double v, int32_t* out);
+// The index of a subscript: the real part truncated toward zero; false when out of range.
+bool ToIndex(Complex v, int32_t* out);
+// Refuses a variable name that does not fit its field (limit in bytes).
+void CheckVarName(InterpreterContext& c, const char* name, int limit);
+// An assignment index: refused unless 0 <= index < kMaxArrayElements.
+int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name);
+Complex ReadVariable(InterpreterContext& c);
+
+// The evaluator.
+Complex EvalExpression(InterpreterContext& c);
+Complex EvalSum(InterpreterContext& c);
+Complex EvalTerm(InterpreterContext& c);
+Complex EvalPrimary(InterpreterContext& c);
+
+// Built-in functions: true when the current token names one; *result is then its value.
+bool CallBuiltinFunction(InterpreterContext& c, Complex* result);
+// Reseeds the generator of rand and random.
+void SeedRandom(InterpreterContext& c, uint64_t seed);
+void InitRandom(InterpreterContext& c);
+
+// print's formats.
+std::string FormatGeneral15(double v);
+std::string FormatPrintValue(Complex v);
+
+}  // namespace zamiro

@@ -1,0 +1,136 @@
+// Variables and arrays: named, growable arrays of complex numbers.
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "interp/errors.h"
+#include "interp/texts.h"
+#include "lexer/lexer.h"
+#include "values/values.h"
+
+namespace zamiro {
+namespace {
+
+template <typename List>
+List* FindIn(List* node, const char* name) {
+  for (; node != nullptr; node = node->next.get()) {
+    if (CompareNoCase(node->name, name) == 0) return node;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TVarList> NewRecord(const char* name) {
+  auto rec = std::make_unique<TVarList>();
+  std::strncpy(rec->name, name, kVarNameSize - 1);
+  return rec;
+}
+
+void Resize(InterpreterContext& c, TVarList& v, size_t count) {
+  try {
+    v.values.resize(count);
+  } catch (const std::bad_alloc&) {
+    ReportErrorAndAbort(c, T().msgNoMemory, T().capError);
+  }
+}
+
+}  // namespace
+
+TVarList* FindLocal(InterpreterContext& c, const char* name) {
+  return FindIn(c.localVars.get(), name);
+}
+
+TGlobalVarList* FindGlobal(InterpreterContext& c, const char* name) {
+  return FindIn(c.globalVars.get(), name);
+}
+
+TVarList* FindVariable(InterpreterContext& c, const char* name) {
+  TVarList* v = FindLocal(c, name);
+  return v != nullptr ? v : FindGlobal(c, name);
+}
+
+TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value) {
+  auto rec = NewRecord(name);
+  rec->values.assign(1, value);
+  rec->next = std::move(c.localVars);
+  c.localVars = std::move(rec);
+  return c.localVars.get();
+}
+
+TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value,
+                             int32_t index) {
+  auto rec = NewRecord(name);
+  Resize(c, *rec, static_cast<size_t>(index) + 1);
+  rec->values[static_cast<size_t>(index)] = value;
+  rec->next = std::move(c.globalVars);
+  c.globalVars = std::move(rec);
+  return c.globalVars.get();
+}
+
+void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex value) {
+  auto i = static_cast<size_t>(static_cast<uint32_t>(index));
+  if (i >= v.values.size()) Resize(c, v, i + 1);
+  v.values[i] = value;
+}
+
+void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src) {
+  try {
+    dst.values = src.values;
+  } catch (const std::bad_alloc&) {
+    ReportErrorAndAbort(c, T().msgNoMemory, T().capError);
+  }
+}
+
+void ReleaseVarList(std::unique_ptr<TVarList>& head) { head.reset(); }
+
+bool ToInt32(double v, int32_t* out) {
+  double t = std::trunc(v);
+  if (!(t >= -2147483648.0 && t <= 2147483647.0)) return false;  // also NaN
+  *out = static_cast<int32_t>(t);
+  return true;
+}
+
+bool ToIndex(Complex v, int32_t* out) { return ToInt32(v.re, out); }
+
+void CheckVarName(InterpreterContext& c, const char* name, int limit) {
+  if (std::strlen(name) > static_cast<size_t>(limit)) {
+    AbortWithText(c,
+                  Format(T().msgVarNameTooLong.c_str(), c.sourceName, c.lex.lineNo,
+                         c.lex.column, name, limit),
+                  T().capIgnore);
+  }
+}
+
+int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name) {
+  int32_t index = 0;
+  if (!ToIndex(v, &index) || index < 0 || index >= kMaxArrayElements) {
+    AbortWithText(c,
+                  Format(T().msgBadIndex.c_str(), c.sourceName, c.lex.lineNo, c.lex.column,
+                         name, kMaxArrayElements - 1),
+                  T().capIgnore);
+  }
+  return index;
+}
+
+Complex ReadVariable(InterpreterContext& c) {
+  NextToken(c);
+  char name[kTokTextSize];
+  std::strcpy(name, c.tok.tokText);
+  std::string prefix =
+      Format(T().msgPrefix.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, name);
+  TVarList* v = FindVariable(c, name);
+  if (v == nullptr) ReportErrorAndAbort(c, T().msgNewVariable, T().capZero);
+  NextToken(c);
+  if (c.tok.tokKind != tkLBrace) return v->values[0];
+  NextToken(c);
+  Complex index = EvalExpression(c);
+  int32_t i = 0;
+  // The variable may have been redefined or grown by a function in the subscript.
+  v = FindVariable(c, name);
+  if (v == nullptr || !ToIndex(index, &i) || static_cast<uint32_t>(i) >= ElementCount(*v)) {
+    AbortWithText(c, prefix + T().msgValueUndefined, T().capZero);
+  }
+  NextToken(c);
+  return v->values[static_cast<uint32_t>(i)];
+}
+
+}  // namespace zamiro
