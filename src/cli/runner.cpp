@@ -269,7 +269,10 @@ int RunCli(const std::vector<std::string>& args, FILE* in, FILE* out, FILE* err)
   ctx.turtle.centreY = ctx.turtle.turtleY = (o.height - 2) / 2;
   for (auto& lines : loads) PostLoad(queue, std::move(lines));
   {
-    TYomikThd thread(ctx, TYomikThd::Options{false, size_t{4} << 30});
+    TYomikThd::Options options;
+    options.startupPauseMs = 0;  // a script starts at once, without a beep
+    options.startupBeep = false;
+    TYomikThd thread(ctx, options);
     thread.Join();
   }
   std::fflush(out);

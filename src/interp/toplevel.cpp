@@ -8,6 +8,7 @@
 #include "interp/errors.h"
 #include "interp/executor.h"
 #include "interp/texts.h"
+#include "values/values.h"
 
 namespace zamiro {
 
@@ -109,6 +110,7 @@ void StartInterpreter(InterpreterContext& c) {
   c.turtle.brushStyle = 0;
   c.turtle.brushColour = 0;
   std::strcpy(c.sourceName, "Top Level");
+  InitRandom(c);
   if (c.stackLimit == 0) InitStackLimit(c);
   RunPendingTasks(c);
   ReadChar(c);
@@ -152,7 +154,11 @@ TYomikThd::~TYomikThd() {
   Join();
 }
 
-void TYomikThd::Terminate() { ctx_.inputQueue.Terminate(); }
+void TYomikThd::Terminate() {
+  // A running statement stops at its next statement or loop pass; every wait ends at once.
+  ctx_.stopRequested = true;
+  ctx_.inputQueue.Terminate();
+}
 
 void TYomikThd::Join() {
   if (started_ && !joined_) {
@@ -169,11 +175,11 @@ void* TYomikThd::Entry(void* self) {
 void TYomikThd::Execute() {
   try {
     InitStackLimit(ctx_);
-    if (options_.startupPause) {
-      ctx_.host.Sleep(1000);
+    if (options_.startupPauseMs > 0) {
+      ctx_.host.Sleep(options_.startupPauseMs);
       if (ctx_.inputQueue.Terminated()) throw ShutdownRequested{};
-      ctx_.host.Beep();
     }
+    if (options_.startupBeep) ctx_.host.Beep();
     StartInterpreter(ctx_);
     TopLevelLoop(ctx_);
   } catch (const ShutdownRequested&) {

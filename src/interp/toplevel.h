@@ -23,7 +23,8 @@ void RunPendingTasks(InterpreterContext& c);
 class TYomikThd {
  public:
   struct Options {
-    bool startupPause = true;  // the one-second wait and the beep of the desktop program
+    int startupPauseMs = 1000;  // the desktop program waits while its window appears,
+    bool startupBeep = true;    // then beeps: the interpreter is ready
     size_t stackBytes = size_t{4} << 30;
   };
   TYomikThd(InterpreterContext& c, Options options);
