@@ -23,7 +23,7 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 run: build
-	./$(BUILD)/zamiro-run
+	./$(BUILD)/zamiro
 
 clean:
 	rm -rf $(BUILD)
