@@ -34,3 +34,26 @@ run: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# make fuzz   runs each fuzz target for FUZZ_SECONDS (default 600) from corpora seeded with the
+#             end-to-end scripts; findings are written to fuzz/findings/
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS = fuzz_tokenizer fuzz_interpreter fuzz_loader
+
+.PHONY: fuzz build-fuzz
+build-fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DZAMIRO_FUZZ=ON -DZAMIRO_APP=OFF
+	cmake --build $(FUZZ_BUILD)
+
+fuzz: build-fuzz
+	@mkdir -p fuzz/findings
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  cp tests/e2e/cases/*.logo fuzz/regressions/* $(FUZZ_BUILD)/corpus/$$t/ 2>/dev/null; \
+	  echo "== $$t for $(FUZZ_SECONDS) s"; \
+	  ./$(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -max_len=4096 -artifact_prefix=fuzz/findings/$$t- $(FUZZ_BUILD)/corpus/$$t \
+	    2>&1 | tail -n 3 || exit 1; \
+	done

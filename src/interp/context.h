@@ -96,6 +96,11 @@ struct InterpreterContext {
   // Nesting guard: the lowest stack address the interpreter may reach before it reports
   // that calls are nested too deeply.
   uintptr_t stackLimit = 0;
+
+#ifdef ZAMIRO_FUZZING
+  // Only the fuzz build bounds the work of one input, so that endless loops end.
+  int64_t statementBudget = 20000;
+#endif
 };
 
 // Sets the stack guard for the calling thread.

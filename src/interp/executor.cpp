@@ -102,6 +102,9 @@ bool TokenIsWord(const InterpreterContext& c, const char* word) {
 
 void CheckStop(InterpreterContext& c) {
   if (c.stopRequested.load(std::memory_order_relaxed)) throw AbortStatement{};
+#ifdef ZAMIRO_FUZZING
+  if (--c.statementBudget < 0) throw ShutdownRequested{};
+#endif
 }
 
 int LookupCommand(const char* text) { return Keywords().Find(text); }
