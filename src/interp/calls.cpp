@@ -39,12 +39,14 @@ TVarList* FindArray(InterpreterContext& c) {
   return array;
 }
 
+// Parameters are walked by index: an argument read from a later input line may wait while a
+// program file is loaded, and a redefinition replaces the parameter list under the loop.
 std::unique_ptr<TVarList> BindArguments(InterpreterContext& c, const TProcNode& node) {
   std::unique_ptr<TVarList> head;
   TVarList* tail = nullptr;
-  for (const TParamNode& p : node.params) {
+  for (size_t i = 0; i < node.params.size(); ++i) {
     auto v = std::make_unique<TVarList>();
-    std::strcpy(v->name, p.name);
+    std::strcpy(v->name, node.params[i].name);
     v->values.resize(1);
     if (c.tok.tokKind == tkAmpersand) {
       CopyValues(c, *v, *FindArray(c));
@@ -80,8 +82,8 @@ void StartBody(InterpreterContext& c, const TProcNode& node) {
 // the body starts again, without nesting.
 void TailJump(InterpreterContext& c, const TProcNode& node) {
   NextToken(c);
-  for (const TParamNode& p : node.params) {
-    TVarList* v = FindLocal(c, p.name);
+  for (size_t i = 0; i < node.params.size(); ++i) {
+    TVarList* v = FindLocal(c, node.params[i].name);
     if (c.tok.tokKind == tkAmpersand) {
       TVarList* array = FindArray(c);
       if (v != nullptr) CopyValues(c, *v, *array);
@@ -91,6 +93,25 @@ void TailJump(InterpreterContext& c, const TProcNode& node) {
     }
   }
 }
+
+// Counts the calls in progress. Past kMaxCallDepth the call is refused with a message: the
+// bound is reached in a moment and well inside the interpreter thread's stack, whereas
+// recursion left to fill the stack takes long and uses much memory before it is stopped.
+constexpr int32_t kMaxCallDepth = 200000;
+
+class CallDepth {
+ public:
+  explicit CallDepth(InterpreterContext& c) : c_(c) {
+    if (c_.callDepth >= kMaxCallDepth) ReportErrorAndAbort(c_, T().msgTooDeep, T().capError);
+    c_.callDepth += 1;
+  }
+  ~CallDepth() { c_.callDepth -= 1; }
+  CallDepth(const CallDepth&) = delete;
+  CallDepth& operator=(const CallDepth&) = delete;
+
+ private:
+  InterpreterContext& c_;
+};
 
 void RunBody(InterpreterContext& c, const TProcNode& node, bool allowTailJump) {
   StartBody(c, node);
@@ -110,6 +131,7 @@ void RunBody(InterpreterContext& c, const TProcNode& node, bool allowTailJump) {
 
 void CallProc(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
+  CallDepth depth(c);
   NextToken(c);
   std::unique_ptr<TVarList> args = BindArguments(c, node);
   SavedCaller caller(c);
@@ -121,6 +143,7 @@ void CallProc(InterpreterContext& c, TProcNode& node) {
 
 Complex CallFunction(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
+  CallDepth depth(c);
   NextToken(c);
   std::unique_ptr<TVarList> args = BindArguments(c, node);
   SavedCaller caller(c);

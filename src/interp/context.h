@@ -96,6 +96,7 @@ struct InterpreterContext {
   // Nesting guard: the lowest stack address the interpreter may reach before it reports
   // that calls are nested too deeply.
   uintptr_t stackLimit = 0;
+  int32_t callDepth = 0;  // procedure and function calls in progress
 
 #ifdef ZAMIRO_FUZZING
   // Only the fuzz build bounds the work of one input, so that endless loops end.

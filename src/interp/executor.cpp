@@ -86,8 +86,9 @@ void PrintStatement(InterpreterContext& c) {
 void SleepStatement(InterpreterContext& c) {
   NextToken(c);
   double ms = std::trunc(EvalExpression(c).re);
-  // Negative and undefined waits are none; a very long one is bounded, and ends on shutdown.
-  constexpr double kMaxSleepMs = 1e13;
+  // Negative and undefined waits are none; a longer one than an unsigned 32-bit count of
+  // milliseconds (49.7 days) waits that long. Any wait ends on shutdown.
+  constexpr double kMaxSleepMs = 4294967295.0;
   if (!(ms > 0)) ms = 0;
   if (ms > kMaxSleepMs) ms = kMaxSleepMs;
   c.host.Sleep(static_cast<int64_t>(ms));

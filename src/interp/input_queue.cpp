@@ -85,6 +85,9 @@ bool InputQueue::Terminated() const {
 bool InputQueue::SleepFor(int64_t ms) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (ms <= 0) return !terminated_;
+  // The deadline is kept in nanoseconds; a wait of many centuries would overflow it.
+  constexpr int64_t kMaxMs = int64_t{1} << 40;
+  if (ms > kMaxMs) ms = kMaxMs;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   changed_.wait_until(lock, deadline, [this] { return terminated_; });
   return !terminated_;

@@ -166,10 +166,11 @@ bool ScanTailCall(InterpreterContext& c, const std::vector<std::string>& defLine
 }
 
 void DefineProc(InterpreterContext& c, const char* name, const std::vector<std::string>& defLines) {
+  // The mark first, then the parameters: the tokenizer's reports come in that order.
+  bool tail = ScanTailCall(c, defLines);
   std::vector<std::string> tooLong;
   std::vector<TParamNode> params = CollectParamsChecked(c, defLines, &tooLong);
   if (!NamesFit(c, name, tooLong)) return;
-  bool tail = ScanTailCall(c, defLines);
   std::lock_guard<std::mutex> lock(c.procTreeMutex);
   TProcNode* parent = nullptr;
   TProcNode* node = c.procRoot;

@@ -25,7 +25,9 @@ class TYomikThd {
   struct Options {
     int startupPauseMs = 1000;  // the desktop program waits while its window appears,
     bool startupBeep = true;    // then beeps: the interpreter is ready
-    size_t stackBytes = size_t{4} << 30;
+    // Room for the deepest nesting of calls that is allowed (a few kilobytes per call), and for
+    // expressions and blocks nested within them; only the part in use takes memory.
+    size_t stackBytes = size_t{1} << 30;
   };
   TYomikThd(InterpreterContext& c, Options options);
   ~TYomikThd();  // terminates and joins
