@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QFile>
+#include <QImageWriter>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -224,6 +226,15 @@ class CliHost : public Host {
   bool shown_ = false;
 };
 
+// The whole picture as a PNG file.
+bool WritePicture(InterpreterContext& c, const std::string& path, std::string* reason) {
+  std::lock_guard<std::mutex> lock(c.picture.mutex);
+  QImageWriter writer(QFile::decodeName(path.c_str()), "png");
+  if (writer.write(c.picture.canvas.Image())) return true;
+  *reason = writer.errorString().toStdString();
+  return false;
+}
+
 int Fail(FILE* err, const std::string& text) {
   std::fprintf(err, "zamiro-run: %s\n", text.c_str());
   return 2;
@@ -265,8 +276,10 @@ int RunCli(const std::vector<std::string>& args, FILE* in, FILE* out, FILE* err)
   CliHost host(out, err, o.encoding, script, queue);
   InterpreterContext ctx(host, queue);
   queue.SetSupplier([&script](std::string& line) { return script.Next(line); });
-  ctx.turtle.centreX = ctx.turtle.turtleX = (o.width - 2) / 2;
-  ctx.turtle.centreY = ctx.turtle.turtleY = (o.height - 2) / 2;
+  // As when the window first opens: a white picture, the cursor at home facing up. The
+  // shown image is the picture less the panel's one-pixel bevel.
+  FormResize(ctx, o.width, o.height, o.width - 2, o.height - 2);
+  FormShow(ctx, o.width - 2, o.height - 2);
   for (auto& lines : loads) PostLoad(queue, std::move(lines));
   {
     TYomikThd::Options options;
@@ -282,6 +295,11 @@ int RunCli(const std::vector<std::string>& args, FILE* in, FILE* out, FILE* err)
     if (!WriteProgramFile(o.save, ProgramLines(ctx), &reason)) {
       return Fail(err, "cannot write " + o.save + ": " + reason);
     }
+  }
+  if (!o.png.empty()) {
+    std::string reason;
+    if (!WritePicture(ctx, o.png, &reason))
+      return Fail(err, "cannot write " + o.png + ": " + reason);
   }
   return host.Shown() ? 1 : 0;
 }

@@ -10,8 +10,6 @@ enum Command {
   cmdSetpc, cmdSetpw, cmdLine, cmdRectangle, cmdFillrect, cmdPolyline, cmdPolygon,
   cmdFillellipse, cmdEllipse, cmdSetbc, cmdSetbs, cmdPu, cmdPd, cmdHome, cmdSetx, cmdSety,
   cmdSetxy, cmdSeth, cmdPrint, cmdCs, cmdListing, cmdOp,
-  // Words that set the pen colour by name.
-  cmdColourWord,
 };
 
 struct KeywordRow {

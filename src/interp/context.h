@@ -13,6 +13,7 @@
 #include "interp/input_queue.h"
 #include "lexer/lexer.h"
 #include "platform/host.h"
+#include "turtle/picture.h"
 #include "turtle/turtle_state.h"
 #include "values/complex.h"
 
@@ -87,7 +88,11 @@ struct InterpreterContext {
   std::deque<TProcNode> procNodes;
   std::mutex procTreeMutex;  // held while the tree changes or is saved from another thread
 
+  // Turtle graphics: the turtle, the picture it draws on (whose mutex also guards the
+  // turtle against the window's thread) and the arguments of the last figure.
   TurtleState turtle;
+  Picture picture;
+  DrawArgs drawArgs;
 
   // The generator of rand and random.
   uint64_t randomState = 0;

@@ -44,11 +44,16 @@ Texts Build() {
   t.msgPastEnd = Sjis("%s の %d 行 %d 列で手続きの終わりを越えました（] が足りません）");
   t.msgProcNameTooLong = Sjis("%s の手続きの名前は長すぎます（%d バイトまで）");
   t.msgParamTooLong = Sjis("%s の引数の名前 %s は長すぎます（%d バイトまで）");
-  t.msgCountOutOfRange = Sjis("%s の %d 行 %d 列の点の数 %d は 0 から %d までです");
+  t.msgCountOutOfRange = Sjis("%s の %d 行 %d 列の点の数 %s は 0 から %d までです");
 
   t.wordEnd = Sjis("おわり");
   t.wordTo = Sjis("てじゅんは");
   t.wideSpace = Sjis("　");
+  const char* const colours[16] = {"くろ",     "くりいろ",     "みどり",           "きみどり",
+                                   "こいこん", "むらさき",     "くらいあおみどり", "はいいろ",
+                                   "ぎん",     "あか",         "こいみどり",       "きいろ",
+                                   "あお",     "あかむらさき", "みずいろ",         "しろ"};
+  for (int i = 0; i < 16; ++i) t.colourNames[i] = Sjis(colours[i]);
   return t;
 }
 

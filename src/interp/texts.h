@@ -43,12 +43,13 @@ struct Texts {
   std::string msgPastEnd;
   std::string msgProcNameTooLong;
   std::string msgParamTooLong;
-  std::string msgCountOutOfRange;
+  std::string msgCountOutOfRange;  // polyline and polygon: the count, then the array's size
 
   // Words.
   std::string wordEnd;  // おわり
   std::string wordTo;   // てじゅんは
   std::string wideSpace;
+  std::string colourNames[16];  // the pen colours by name, in the order of the colour numbers
 };
 
 const Texts& T();

@@ -103,12 +103,7 @@ void StartInterpreter(InterpreterContext& c) {
   c.errorShown = false;
   c.stopRequested = false;
   c.loadingDefinitions = false;
-  c.turtle.penUp = false;
-  c.turtle.turtleHidden = false;
-  c.turtle.penColour = 0;
-  c.turtle.penWidth = 1;
-  c.turtle.brushStyle = 0;
-  c.turtle.brushColour = 0;
+  ResetTurtlePen(c);  // pen, fill and visibility; the window placed the turtle
   std::strcpy(c.sourceName, "Top Level");
   InitRandom(c);
   if (c.stackLimit == 0) InitStackLimit(c);

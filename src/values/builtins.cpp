@@ -9,6 +9,7 @@
 #include "interp/errors.h"
 #include "interp/texts.h"
 #include "platform/cp932.h"
+#include "turtle/picture.h"
 #include "values/values.h"
 
 namespace zamiro {
@@ -154,21 +155,37 @@ Complex Random(InterpreterContext& c, Complex n) {
   return Real(static_cast<double>(r % static_cast<int64_t>(k)));
 }
 
-// The 16 colours in the order of the colour numbers, as 0x00BBGGRR.
-constexpr uint32_t kStandardColours[16] = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0x808080,
-    0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
-};
-
-double PenColourIndex(const TurtleState& t) {
-  for (int i = 0; i < 16; ++i) {
-    if (kStandardColours[i] == t.penColour) return i;
+// The window's thread may move the turtle home at any moment: the queries read one
+// consistent copy of the turtle.
+Complex TurtleQuery(InterpreterContext& c, Fn fn, Complex a, Complex b) {
+  const TurtleState t = TurtleSnapshot(c);
+  switch (fn) {
+    case fnXcor:
+      return Real(t.turtleX - t.centreX);
+    case fnYcor:
+      return Real(-(t.turtleY - t.centreY));
+    case fnHeading:
+      return Real(t.turtleHeading);
+    case fnDistance: {
+      double dx = a.re - t.turtleX + t.centreX;
+      double dy = b.re + t.turtleY - t.centreY;
+      return Real(std::sqrt(dx * dx + dy * dy));
+    }
+    case fnTowards: {
+      double dx = t.centreX + a.re - t.turtleX;
+      double dy = b.re + t.turtleY - t.centreY;
+      return Real(std::atan2(dx, dy) / kAnglePi * 180);
+    }
+    case fnPc:
+      return Real(StandardColourIndex(t.penColour));
+    case fnPw:
+      return Real(t.penWidth);
+    default:
+      return {};
   }
-  return 0;
 }
 
 Complex Compute(InterpreterContext& c, Fn fn, Complex a, Complex b) {
-  const TurtleState& t = c.turtle;
   switch (fn) {
     case fnComplex: return {a.re, b.re};
     case fnSin: return Sin(a);
@@ -203,21 +220,14 @@ Complex Compute(InterpreterContext& c, Fn fn, Complex a, Complex b) {
     case fnRandom: return Random(c, a);
     case fnRand: return Real(static_cast<double>(NextRandom(c) >> 49) / 32767.0);
     case fnPi: return Real(4 * std::atan(1.0));
-    case fnXcor: return Real(t.turtleX - t.centreX);
-    case fnYcor: return Real(-(t.turtleY - t.centreY));
-    case fnHeading: return Real(t.turtleHeading);
-    case fnDistance: {
-      double dx = a.re - t.turtleX + t.centreX;
-      double dy = b.re + t.turtleY - t.centreY;
-      return Real(std::sqrt(dx * dx + dy * dy));
-    }
-    case fnTowards: {
-      double dx = t.centreX + a.re - t.turtleX;
-      double dy = b.re + t.turtleY - t.centreY;
-      return Real(std::atan2(dx, dy) / kAnglePi * 180);
-    }
-    case fnPc: return Real(PenColourIndex(t));
-    case fnPw: return Real(t.penWidth);
+    case fnXcor:
+    case fnYcor:
+    case fnHeading:
+    case fnDistance:
+    case fnTowards:
+    case fnPc:
+    case fnPw:
+      return TurtleQuery(c, fn, a, b);
   }
   return {};
 }

@@ -1,0 +1,133 @@
+// The picture's canvas: a 32-bit RGB bitmap with a pen and a brush, drawn without
+// antialiasing, keeping the conventions of the desktop canvases Logo pictures were made on:
+//
+// - A line includes its start pixel and excludes its end pixel, so a polyline touches each
+//   joint once.
+// - A box (X1, Y1, X2, Y2) excludes its right and bottom edge: Rectangle(0, 0, 10, 10)
+//   outlines columns and rows 0 to 9. Rectangle, Ellipse, Chord and Arc order their corners;
+//   FillRect does not (an inverted box is filled from the second corner + 1 up to the first).
+// - An ellipse is inscribed in its box. Chord and Arc run counterclockwise on the screen
+//   from the ray through their first point to the ray through the second; when both rays
+//   point the same way, Arc draws the whole ellipse.
+// - Filled figures (Rectangle, Ellipse, Chord, Polygon) outline with the pen and fill the
+//   inside with the brush; every pixel of a figure is touched once, by the pen or the brush.
+// - Pen mode pmXor combines the pen's strokes and the brush's fill with the picture by
+//   bitwise exclusive-or, so drawing the same figure twice restores every pixel. FillRect and
+//   SetPixel always replace pixels, whatever the mode.
+// - A pen of width 1 or less draws one-pixel lines; a wider pen has round ends and joins. A
+//   negative width is ignored. Widths beyond kMaxDrawnPenWidth are drawn that wide.
+// - The brush: setting its colour while it is clear makes it solid; making it clear makes
+//   its colour white. Hatch styles paint 8x8 patterns aligned to the bitmap's origin in the
+//   brush colour and leave the pixels between the lines as they were.
+//
+// Coordinates are canvas pixels (origin top left, y downward) given as doubles and truncated
+// toward zero when drawn. Any double is accepted: NaN counts as 0, lines are clipped to the
+// bitmap in floating point (so far-away points keep the line's direction), and the corners
+// of other figures are clamped to +-kCoordLimit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class QImage;
+class QPointF;
+
+namespace zamiro {
+
+// Pen modes, by the platform's numbers.
+enum TPenMode : uint8_t { pmCopy = 4, pmXor = 14 };
+
+// Brush styles, by the platform's numbers.
+enum TBrushStyle : uint8_t {
+  bsSolid = 0,
+  bsClear = 1,
+  bsHorizontal = 2,
+  bsVertical = 3,
+  bsFDiagonal = 4,  // lines falling from left to right
+  bsBDiagonal = 5,  // lines rising from left to right
+  bsCross = 6,
+  bsDiagCross = 7,
+};
+
+struct CanvasPoint {
+  double x = 0;
+  double y = 0;
+};
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+// Corners of figures other than lines are clamped to this distance from the origin.
+constexpr double kCoordLimit = 1 << 21;
+// The widest pen that is drawn; wider pens draw this wide. It exceeds twice the largest
+// bitmap, so a wider line would look no different on any picture.
+constexpr int kMaxDrawnPenWidth = 1 << 15;
+
+// True when the hatch of `style` covers pixel (x, y) (always for bsSolid, never for bsClear).
+bool HatchCovers(TBrushStyle style, int x, int y);
+
+class Canvas {
+ public:
+  Canvas();
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  // The bitmap. A fresh canvas is 0x0 and draws nothing.
+  const QImage& Image() const { return *image_; }
+  int Width() const;
+  int Height() const;
+  // Resizes the bitmap, keeping the pixels at their positions (cropped when it shrinks) and
+  // filling the new area with the brush over white. A size that cannot be allocated leaves a
+  // 0x0 bitmap.
+  void SetSize(int width, int height);
+
+  // Colours are 0x00BBGGRR (red in the low byte).
+  uint32_t PenColour() const { return penColour_; }
+  void SetPenColour(uint32_t colour) { penColour_ = colour & kWhite; }
+  int PenWidth() const { return penWidth_; }
+  void SetPenWidth(int width);
+  TPenMode PenMode() const { return penMode_; }
+  void SetPenMode(TPenMode mode) { penMode_ = mode; }
+  uint32_t BrushColour() const { return brushColour_; }
+  void SetBrushColour(uint32_t colour);
+  TBrushStyle BrushStyle() const { return brushStyle_; }
+  void SetBrushStyle(TBrushStyle style);
+
+  // The pen position that LineTo starts from.
+  CanvasPoint PenPos() const { return penPos_; }
+  void MoveTo(double x, double y);
+  void LineTo(double x, double y);
+  void Rectangle(double x1, double y1, double x2, double y2);
+  void Ellipse(double x1, double y1, double x2, double y2);
+  void Chord(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+             double y4);
+  void Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
+  // Fewer than two points draw nothing.
+  void Polyline(const CanvasPoint* points, size_t count);
+  void Polygon(const CanvasPoint* points, size_t count);
+  void FillRect(double x1, double y1, double x2, double y2);
+  void SetPixel(double x, double y, uint32_t colour);
+  // The colour of a pixel; 0 outside the bitmap.
+  uint32_t Pixel(int x, int y) const;
+  // Draws `picture` scaled into the box, without smoothing.
+  void StretchDraw(double x1, double y1, double x2, double y2, const QImage& picture);
+
+ private:
+  enum class Figure { kRectangle, kEllipse, kChord, kArc, kPolygon };
+  struct FigureSpec;
+  void DrawFigure(const FigureSpec& f);
+  void ApplyMask(const QImage& mask, int left, int top);
+  void DrawSegments(const CanvasPoint* points, size_t count);
+  void ThinLine(QPointF a, QPointF b);
+  uint32_t Combine(uint32_t dst, uint32_t colour) const;
+
+  std::unique_ptr<QImage> image_;
+  uint32_t penColour_ = 0;
+  int penWidth_ = 1;
+  TPenMode penMode_ = pmCopy;
+  uint32_t brushColour_ = kWhite;
+  TBrushStyle brushStyle_ = bsSolid;
+  CanvasPoint penPos_;
+};
+
+}  // namespace zamiro
