@@ -57,3 +57,12 @@ fuzz: build-fuzz
 	    -max_len=4096 -artifact_prefix=fuzz/findings/$$t- $(FUZZ_BUILD)/corpus/$$t \
 	    2>&1 | tail -n 3 || exit 1; \
 	done
+
+# make bench  runs the benchmarks beside Berkeley Logo and CPython (bench/run.sh) and writes
+#             bench/results.md
+.PHONY: bench
+bench: build
+	@command -v hyperfine >/dev/null && command -v ucblogo >/dev/null || { \
+	  [ "$$(id -u)" = 0 ] && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+	    hyperfine ucblogo python3-tk xvfb time; }
+	bench/run.sh

@@ -1,0 +1,8 @@
+import turtle
+turtle.tracer(0)
+t = turtle.Turtle()
+
+for _ in range(200000):
+    t.forward(1)
+    t.right(1)
+turtle.update()

@@ -1,0 +1,2 @@
+for _ in range(100000):
+    print(1)

@@ -1,0 +1,27 @@
+"""Turns the hyperfine and memory measurements of bench/run.sh into a Markdown table."""
+import json
+import statistics
+import sys
+
+out, benches = sys.argv[1], sys.argv[2:]
+TITLES = {
+    "loop": "make \"s :s + 1, 1,000,000 times",
+    "fib": "fib 24 (150,049 calls)",
+    "down": "down 100000 (non-tail recursion)",
+    "draw_hidden": "200,000 x (fd 1 rt 1), turtle hidden",
+    "draw_shown": "200,000 x (fd 1 rt 1), turtle shown",
+    "print": "100,000 lines of print 1",
+    "empty": "start-up, empty program",
+}
+print("| work | Zamiro | Berkeley Logo | CPython | Zamiro vs CPython | memory Zamiro / CPython |")
+print("|---|---|---|---|---|---|")
+for b in benches:
+    data = json.load(open(f"{out}/{b}.json"))
+    med = {r["command"]: statistics.median(r["times"]) for r in data["results"]}
+    mem = dict(line.split() for line in open(f"{out}/{b}.mem"))
+    z, u, p = med["zamiro"], med["ucblogo"], med["cpython"]
+    ratio = p / z if z > 0 else float("inf")
+    mz, mp = int(mem["zamiro"]), int(mem["cpython"])
+    print(f"| {TITLES.get(b, b)} | {z:.3f} s | {u:.3f} s | {p:.3f} s | "
+          f"{ratio:.2f}x {'faster' if ratio >= 1 else 'slower'} | "
+          f"{mz / 1024:.0f} MB / {mp / 1024:.0f} MB ({mz / mp:.2f}) |")
