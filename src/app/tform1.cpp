@@ -173,7 +173,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (watched == Panel1 && event->type() == QEvent::Resize && Image1 != nullptr) FormResize();
+  if (watched == Panel1 && event->type() == QEvent::Resize && shown_) FormResize();
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -206,6 +206,9 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormResize() {
+  // Layout passes repeat sizes; the picture changes (and draws a cursor) only on a new one.
+  if (Panel1->size() == pictureSize_) return;
+  pictureSize_ = Panel1->size();
   QRect inner = Panel1->contentsRect();
   Image1->setGeometry(inner);
   PictureResize(*ctx_, Panel1->width(), Panel1->height());

@@ -78,6 +78,7 @@ class TForm1 : public QMainWindow {
   QTimer timer_;
   QPointer<QMessageBox> openMessage_;
   bool shown_ = false;
+  QSize pictureSize_;
   bool shutDown_ = false;
 };
 

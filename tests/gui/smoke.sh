@@ -9,9 +9,10 @@ display=":$((90 + $$ % 100))"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
+  [ -n "${keep:-}" ] && cp "$work"/*.ppm "$keep"/ ; rm -rf "$work"
 }
 trap cleanup EXIT
+keep=${SMOKE_KEEP:-}
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 export DISPLAY="$display"
@@ -22,11 +23,11 @@ wid=$(timeout 20 xdotool search --sync --name "ZAMIRO Ver 1.53" | head -n 1)
 [ -n "$wid" ] || { echo "the window did not appear"; cat "$work/app.log"; exit 1; }
 sleep 2  # the interpreter waits a second before it reads input
 xdotool windowfocus --sync "$wid"
-import -window "$wid" "$work/before.ppm"
+import -window "$wid" -depth 8 "$work/before.ppm"
 xdotool type --delay 20 "pu setxy 0 0 pd fd 100"
 xdotool key Return
 sleep 2
-import -window "$wid" "$work/after.ppm"
+import -window "$wid" -depth 8 "$work/after.ppm"
 python3 - "$work/before.ppm" "$work/after.ppm" <<'PY'
 import sys
 def load(path):

@@ -133,12 +133,44 @@ class TForm1Test : public QObject {
   }
 
   void escStopsARunningLoop() {
-    Type(QStringLiteral("repeat 100000000 [make \"x 1]"));
+    Type(QStringLiteral("repeat 100000000 [fd 1 rt 1]"));
     QTest::qWait(200);
     QTest::keyClick(form->Memo1, Qt::Key_Escape);
     Type(QStringLiteral("print 7"));
     QTRY_VERIFY_WITH_TIMEOUT(OutputHas("7"), kWaitMs);
-    QVERIFY(OpenMessageBox() == nullptr);
+    QVERIFY(OpenMessageBox() == nullptr);  // stopped without a message
+    std::lock_guard<std::mutex> lock(form->Context().picture.mutex);
+    QVERIFY(form->Context().turtle.turtleHeading > 0);
+    QVERIFY(form->Context().turtle.turtleHeading < 100000000);
+  }
+
+  void theCursorStandsAtTheCentreAtStart() {
+    // Drawn once (an even number of exclusive-or draws would cancel out): dark pixels at the
+    // centre of the image, which is the panel less its bevel.
+    std::lock_guard<std::mutex> lock(form->Context().picture.mutex);
+    const QImage& image = form->Context().picture.canvas.Image();
+    QCOMPARE(image.size(), QSize(469, 277));
+    QVERIFY(qGray(image.pixel(233, 137 + 8)) < 64);
+  }
+
+  void aResizeRecentresTheTurtleAndKeepsTheDrawing() {
+    Type(QStringLiteral("ht pu setxy -200 100 pd fd 20 print 1"));
+    QTRY_VERIFY_WITH_TIMEOUT(OutputHas("1"), kWaitMs);
+    auto pixel = [&](int x, int y) {
+      std::lock_guard<std::mutex> lock(form->Context().picture.mutex);
+      return form->Context().picture.canvas.Image().pixel(x, y);
+    };
+    QCOMPARE(qGray(pixel(33, 30)), 0);  // on the line (233 - 200, 137 - 100 - 7)
+    form->resize(form->width() + 100, form->height() + 60);
+    QTRY_COMPARE_WITH_TIMEOUT(form->Panel1->size(), QSize(569, 337), kWaitMs);
+    QCOMPARE(qGray(pixel(33, 30)), 0);
+    std::lock_guard<std::mutex> lock(form->Context().picture.mutex);
+    const zamiro::TurtleState& t = form->Context().turtle;
+    QCOMPARE(t.centreX, 283.0);
+    QCOMPARE(t.centreY, 167.0);
+    QCOMPARE(t.turtleX, 283.0);
+    QCOMPARE(t.turtleY, 167.0);
+    QCOMPARE(t.turtleHeading, 0.0);
   }
 
   void toOpensTheEditorAndOkDefines() {
