@@ -3,10 +3,12 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "interp/context.h"
+#include "interp/program_files.h"
 #include "interp/toplevel.h"
 #include "platform/cp932.h"
 #include "platform/host.h"
@@ -47,11 +49,19 @@ class Session {
   Session() {
     queue.SetSupplier([this](std::string& line) {
       if (next_ >= pending_.size()) return false;
+      if (onSupply) onSupply(next_);
       line = pending_[next_++];
       return true;
     });
     c.turtle.centreX = c.turtle.turtleX = 233;
     c.turtle.centreY = c.turtle.turtleY = 137;
+  }
+
+  // Procedures defined as by a program file (UTF-8 lines), before the next Run.
+  void Define(const std::vector<std::string>& utf8Lines) {
+    std::vector<std::string> lines;
+    for (const std::string& line : utf8Lines) lines.push_back(Sjis(line));
+    PostLoad(queue, std::move(lines));
   }
 
   // Runs UTF-8 command lines through the top-level loop until the input is used up.
@@ -82,6 +92,8 @@ class Session {
   InputQueue queue;
   RecordingHost host;
   InterpreterContext c{host, queue};
+  // Called with a line's 0-based index just before the reader receives it.
+  std::function<void(size_t)> onSupply;
 
  private:
   std::vector<std::string> pending_;
