@@ -1,5 +1,7 @@
 // Variables and arrays: named, growable arrays of complex numbers.
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -25,7 +27,36 @@ std::unique_ptr<TVarList> NewRecord(const char* name) {
   return rec;
 }
 
+// The memory the system can still give without swapping, from /proc/meminfo; unknown: none
+// is assumed to be missing.
+size_t AvailableBytes() {
+  std::FILE* f = std::fopen("/proc/meminfo", "r");
+  if (f == nullptr) return SIZE_MAX;
+  char line[128];
+  size_t kb = SIZE_MAX / 1024;
+  while (std::fgets(line, sizeof line, f) != nullptr) {
+    unsigned long long value = 0;
+    if (std::sscanf(line, "MemAvailable: %llu kB", &value) == 1) {
+      kb = static_cast<size_t>(value);
+      break;
+    }
+  }
+  std::fclose(f);
+  return kb * 1024;
+}
+
+// Growing an array by a large step first asks whether the memory is there: where the system
+// promises memory it does not have, running out ends the process instead of failing the
+// allocation, and a message is better than that.
+bool GrowthFits(size_t oldCount, size_t newCount) {
+  constexpr size_t kCheckedStep = size_t{1} << 20;  // elements
+  if (newCount <= oldCount || newCount - oldCount < kCheckedStep) return true;
+  size_t bytes = (newCount - oldCount) * sizeof(Complex);
+  return bytes <= AvailableBytes() / 2;
+}
+
 void Resize(InterpreterContext& c, TVarList& v, size_t count) {
+  if (!GrowthFits(v.values.size(), count)) ReportErrorAndAbort(c, T().msgNoMemory, T().capError);
   try {
     v.values.resize(count);
   } catch (const std::bad_alloc&) {
@@ -73,6 +104,7 @@ void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex val
 }
 
 void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src) {
+  if (!GrowthFits(0, src.values.size())) ReportErrorAndAbort(c, T().msgNoMemory, T().capError);
   try {
     dst.values = src.values;
   } catch (const std::bad_alloc&) {
