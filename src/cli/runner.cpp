@@ -11,6 +11,7 @@
 
 #include "interp/calls.h"
 #include "interp/context.h"
+#include "interp/errors.h"
 #include "interp/program_files.h"
 #include "interp/texts.h"
 #include "interp/toplevel.h"
@@ -202,9 +203,16 @@ class CliHost : public Host {
     r.dropRestOfLine = true;
     r.lines.push_back(request.statementRest);
     std::string line;
-    while (script_.Next(line)) {
+    bool ended = false;
+    while (!ended && script_.Next(line)) {
       r.lines.push_back(line);
-      if (ContainsEnd(line)) break;
+      ended = ContainsEnd(line);
+    }
+    if (!ended) {
+      // The script ran out before an END line: nothing of the text is defined, not even a
+      // header line that holds END inside a word.
+      ShowMessage(T().capSkip, Format(T().msgNoEnd.c_str(), request.statementRest.c_str()));
+      r.accepted = false;
     }
     return r;
   }
