@@ -149,6 +149,7 @@ struct Canvas::FigureSpec {
                  static_cast<int>(bottom - top) - 1);
   }
   void Draw(QPainter& p) const;
+  QPainterPath Outline() const;
 };
 
 void Canvas::FigureSpec::Draw(QPainter& p) const {
@@ -179,7 +180,75 @@ void Canvas::FigureSpec::Draw(QPainter& p) const {
   }
 }
 
-Canvas::Canvas() : image_(std::make_unique<QImage>()) {}
+QPainterPath Canvas::FigureSpec::Outline() const {
+  const QRectF box(Box());
+  QPainterPath path;
+  switch (kind) {
+    case Figure::kRectangle:
+      path.addRect(box);
+      break;
+    case Figure::kEllipse:
+      path.addEllipse(box);
+      break;
+    case Figure::kPolygon:
+      path.addPolygon(points);
+      path.closeSubpath();
+      break;
+    case Figure::kChord:
+    case Figure::kArc:
+      if (spanDegrees >= 360) {
+        path.addEllipse(box);
+        break;
+      }
+      path.arcMoveTo(box, startDegrees);
+      path.arcTo(box, startDegrees, spanDegrees);
+      if (kind == Figure::kChord) path.closeSubpath();
+      break;
+  }
+  return path;
+}
+
+namespace {
+
+double DistanceToSegment(QPointF p, QPointF a, QPointF b) {
+  const QPointF d = b - a;
+  const double length2 = QPointF::dotProduct(d, d);
+  const double t =
+      length2 > 0 ? std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0) : 0.0;
+  const QPointF off = p - (a + t * d);
+  return std::hypot(off.x(), off.y());
+}
+
+// True when the pen's disc swept along a to b covers the whole box.
+bool Covers(QPointF a, QPointF b, const QRectF& box, double radius) {
+  for (QPointF corner : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()}) {
+    if (DistanceToSegment(corner, a, b) > radius) return false;
+  }
+  return true;
+}
+
+// A wide pen sweeps a disc along the outline, so the outline is drawn as round-ended segments
+// one by one: the painter's own wide outlines leave the middle of a small figure empty.
+// Segments too far away are skipped, and one that covers everything ends the work.
+void StrokeWide(QPainter& p, const QPainterPath& outline, const QRectF& visible, int width) {
+  const double reach = width / 2.0 + 1;
+  for (const QPolygonF& part : outline.toSubpathPolygons()) {
+    for (int i = 1; i < part.size(); ++i) {
+      const QPointF a = part[i - 1], b = part[i];
+      const bool near = std::max(a.x(), b.x()) + reach >= visible.left() &&
+                        std::min(a.x(), b.x()) - reach <= visible.right() &&
+                        std::max(a.y(), b.y()) + reach >= visible.top() &&
+                        std::min(a.y(), b.y()) - reach <= visible.bottom();
+      if (!near) continue;
+      p.drawLine(a, b);
+      if (Covers(a, b, visible, width / 2.0 - 2)) return;
+    }
+  }
+}
+
+}  // namespace
+
+Canvas::Canvas() : image_(std::make_unique<QImage>()), scratch_(std::make_unique<QImage>()) {}
 
 Canvas::~Canvas() = default;
 
@@ -369,11 +438,12 @@ void Canvas::DrawFigure(const FigureSpec& f) {
   const int right = static_cast<int>(std::min<double>(Width(), f.right + margin));
   const int bottom = static_cast<int>(std::min<double>(Height(), f.bottom + margin));
   if (right <= left || bottom <= top) return;
-  QImage mask(right - left, bottom - top, QImage::Format_RGB32);
-  if (mask.isNull()) return;
-  mask.fill(0);
+  const int w = right - left, h = bottom - top;
+  QImage* mask = Scratch(w, h);
+  if (mask == nullptr) return;
   {
-    QPainter p(&mask);
+    QPainter p(mask);
+    p.setClipRect(0, 0, w, h);
     p.translate(-left, -top);
     const bool brush = f.filled && brushStyle_ != bsClear;
     p.setBrush(brush ? QBrush(QColor(kMaskBrush)) : QBrush(Qt::NoBrush));
@@ -385,24 +455,42 @@ void Canvas::DrawFigure(const FigureSpec& f) {
         p.setPen(DrawnPen(QColor(Qt::black), 1));
         f.Draw(p);
       }
-      p.setBrush(Qt::NoBrush);
       p.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
       p.setPen(DrawnPen(QColor(kMaskPen), width));
-      f.Draw(p);
+      StrokeWide(p, f.Outline(), QRectF(left, top, right - left, bottom - top), width);
     }
   }
-  ApplyMask(mask, left, top);
+  ApplyMask(*mask, w, h, left, top);
 }
 
-void Canvas::ApplyMask(const QImage& mask, int left, int top) {
-  for (int y = 0; y < mask.height(); ++y) {
+QImage* Canvas::Scratch(int width, int height) {
+  if (scratch_->width() < width || scratch_->height() < height) {
+    *scratch_ = QImage(std::max(width, scratch_->width()), std::max(height, scratch_->height()),
+                       QImage::Format_RGB32);
+    if (scratch_->isNull()) return nullptr;
+  }
+  for (int y = 0; y < height; ++y) {
+    std::fill_n(reinterpret_cast<QRgb*>(scratch_->scanLine(y)), width, QRgb{0});
+  }
+  return scratch_.get();
+}
+
+void Canvas::ApplyMask(const QImage& mask, int width, int height, int left, int top) {
+  const bool exclusive = penMode_ == pmXor;
+  const QRgb brush = ToRgb(brushColour_) & (exclusive ? 0xFFFFFF : 0xFFFFFFFF);
+  const QRgb pen = ToRgb(penColour_) & (exclusive ? 0xFFFFFF : 0xFFFFFFFF);
+  for (int y = 0; y < height; ++y) {
+    // The hatch of this row: bit i covers the columns that are i modulo 8.
+    unsigned hatch = 0;
+    for (int i = 0; i < 8; ++i) hatch |= HatchCovers(brushStyle_, i, top + y) ? 1u << i : 0u;
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
     auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(top + y)) + left;
-    for (int x = 0; x < mask.width(); ++x) {
-      if ((m[x] & 0xFF) != 0 && HatchCovers(brushStyle_, left + x, top + y)) {
-        dst[x] = Combine(dst[x], brushColour_);
+    for (int x = 0; x < width; ++x) {
+      if (m[x] == 0) continue;
+      if ((m[x] & 0xFF) != 0 && ((hatch >> ((left + x) & 7)) & 1) != 0) {
+        dst[x] = exclusive ? dst[x] ^ brush : brush;
       }
-      if ((m[x] & 0xFF00) != 0) dst[x] = Combine(dst[x], penColour_);
+      if ((m[x] & 0xFF00) != 0) dst[x] = exclusive ? dst[x] ^ pen : pen;
     }
   }
 }

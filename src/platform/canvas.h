@@ -58,9 +58,10 @@ struct CanvasPoint {
 constexpr uint32_t kWhite = 0xFFFFFF;
 // Corners of figures other than lines are clamped to this distance from the origin.
 constexpr double kCoordLimit = 1 << 21;
-// The widest pen that is drawn; wider pens draw this wide. It exceeds twice the largest
-// bitmap, so a wider line would look no different on any picture.
-constexpr int kMaxDrawnPenWidth = 1 << 15;
+// The widest pen that is drawn (the painter's limit); wider pens draw this wide. That is
+// about twice the largest bitmap side, so wider lines look the same on most pictures, and
+// however wide, a line costs at most one pass over the bitmap.
+constexpr int kMaxDrawnPenWidth = (1 << 15) - 1;
 
 // True when the hatch of `style` covers pixel (x, y) (always for bsSolid, never for bsClear).
 bool HatchCovers(TBrushStyle style, int x, int y);
@@ -116,12 +117,15 @@ class Canvas {
   enum class Figure { kRectangle, kEllipse, kChord, kArc, kPolygon };
   struct FigureSpec;
   void DrawFigure(const FigureSpec& f);
-  void ApplyMask(const QImage& mask, int left, int top);
+  // A cleared mask of at least the size, kept from figure to figure.
+  QImage* Scratch(int width, int height);
+  void ApplyMask(const QImage& mask, int width, int height, int left, int top);
   void DrawSegments(const CanvasPoint* points, size_t count);
   void ThinLine(QPointF a, QPointF b);
   uint32_t Combine(uint32_t dst, uint32_t colour) const;
 
   std::unique_ptr<QImage> image_;
+  std::unique_ptr<QImage> scratch_;  // where figures are drawn before they are applied
   uint32_t penColour_ = 0;
   int penWidth_ = 1;
   TPenMode penMode_ = pmCopy;
