@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include <QFile>
-#include <QImageWriter>
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -234,12 +235,23 @@ class CliHost : public Host {
   bool shown_ = false;
 };
 
-// The whole picture as a PNG file.
+// The whole picture as a PNG file, encoded under the picture's lock.
 bool WritePicture(InterpreterContext& c, const std::string& path, std::string* reason) {
-  std::lock_guard<std::mutex> lock(c.picture.mutex);
-  QImageWriter writer(QFile::decodeName(path.c_str()), "png");
-  if (writer.write(c.picture.canvas.Image())) return true;
-  *reason = writer.errorString().toStdString();
+  QByteArray png;
+  {
+    std::lock_guard<std::mutex> lock(c.picture.mutex);
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!c.picture.canvas.Image().save(&buffer, "PNG")) {
+      *reason = "the picture cannot be encoded";
+      return false;
+    }
+  }
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), &std::fclose);
+  const bool ok = f && std::fwrite(png.constData(), 1, static_cast<size_t>(png.size()), f.get()) ==
+                           static_cast<size_t>(png.size());
+  if (ok && std::fclose(f.release()) == 0) return true;
+  *reason = std::strerror(errno);
   return false;
 }
 
