@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "interp/errors.h"
@@ -124,6 +125,16 @@ void TopLevelLoop(InterpreterContext& c) {
       c.topLevelSnapshot = c.lex;
       ExecuteStatement(c);
     } catch (const AbortStatement&) {
+      Recover(c);
+    } catch (const std::bad_alloc&) {
+      // Memory ran out outside the array operations, which report it themselves (a list of
+      // locals grown without end, say): the statement is abandoned with the same message.
+      // The abandoned locals go first, so that showing the message has memory to work with.
+      c.localVars.reset();
+      if (!c.errorShown) {
+        c.host.ShowMessage(T().capError, Format(T().msgNoMemory.c_str(), c.sourceName,
+                                                c.lex.lineNo, c.lex.column));
+      }
       Recover(c);
     }
   }

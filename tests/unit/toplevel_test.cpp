@@ -1,6 +1,9 @@
 // The top-level loop and the interpreter thread: recovery, the stop request, shutdown in the
 // middle of any program, and loads made while the interpreter waits for input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -46,6 +49,53 @@ TEST(TopLevel, EachErrorShowsExactlyOneMessage) {
   Session s;
   s.Run({"print (1 / 0) + :nosuch", "print 1 / 0 print 2 / 0"});
   EXPECT_EQ(s.host.messages.size(), 2u);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Address space of this process now, in bytes.
+size_t AddressSpaceInUse() {
+  unsigned long pages = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%lu", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  return pages * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A tail jump that makes a local on every pass grows its list until memory runs out; the
+// statement ends with a message and the next line runs. Run in a child process whose address
+// space is limited, so that the allocation fails instead of the system stepping in.
+TEST(TopLevel, RunningOutOfMemoryIsAMessage) {
+  if (kSanitized) GTEST_SKIP() << "the sanitizer's allocator does not work under a limit";
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    rlim_t bytes = AddressSpaceInUse() + (rlim_t{200} << 20);
+    struct rlimit limit = {bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+    Session s;
+    s.Define({"to grow", "local \"x", "grow", "end"});
+    s.Run({"grow", "print 1"});
+    bool ok = s.host.output == std::vector<std::string>{"1"} &&
+              s.host.messages == std::vector<std::string>{
+                                     "[エラー] GROW の 2 行 9 列でメモリが足りなくなりました"};
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // A host for the interpreter thread: records output under a lock and lets the test wait for it.
