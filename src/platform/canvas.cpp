@@ -100,7 +100,10 @@ void FillSpan(double a, double b, double* lo, double* hi) {
 
 }  // namespace
 
-bool HatchCovers(TBrushStyle style, int x, int y) {
+namespace {
+
+// Whether the hatch of `style` covers (x, y), by its definition: 8x8 tiles from the origin.
+bool HatchRule(int style, int x, int y) {
   const bool horizontal = (y & 7) == 3;
   const bool vertical = (x & 7) == 4;
   const bool falling = ((x - y) & 7) == 0;
@@ -120,10 +123,32 @@ bool HatchCovers(TBrushStyle style, int x, int y) {
       return horizontal || vertical;
     case bsDiagCross:
       return falling || rising;
-    case bsSolid:
-      break;
+    default:
+      return true;
   }
-  return true;
+}
+
+// One row of a hatch: bit i covers the columns that are i modulo 8. Tabled, as every figure
+// asks for every row.
+unsigned HatchRow(TBrushStyle style, int y) {
+  struct Table {
+    uint8_t rows[8][8] = {};
+    Table() {
+      for (int s = 0; s < 8; ++s) {
+        for (int r = 0; r < 8; ++r) {
+          for (int i = 0; i < 8; ++i) rows[s][r] |= HatchRule(s, i, r) ? 1 << i : 0;
+        }
+      }
+    }
+  };
+  static const Table table;
+  return style < 8 ? table.rows[style][y & 7] : 0xFF;
+}
+
+}  // namespace
+
+bool HatchCovers(TBrushStyle style, int x, int y) {
+  return ((HatchRow(style, y) >> (x & 7)) & 1) != 0;
 }
 
 // What a filled figure is: its kind, its box (corners ordered, clamped) or points, and the
@@ -260,6 +285,12 @@ int Canvas::Height() const {
   return image_->height();
 }
 
+// The bitmap's rows for one drawing operation: taking them copies the bitmap first if the
+// window holds a copy of it, once rather than for every row.
+Canvas::Rows Canvas::WritableRows() {
+  return {image_->bits(), static_cast<ptrdiff_t>(image_->bytesPerLine())};
+}
+
 void Canvas::SetSize(int width, int height) {
   if (width <= 0 || height <= 0) {
     *image_ = QImage();
@@ -327,13 +358,14 @@ void Canvas::ThinLine(QPointF a, QPointF b) {
   first = std::max<int64_t>(first, 0);
   last = std::min<int64_t>(last, steps - 1);
   const int64_t absMinor = std::llabs(minor);
+  const Rows rows = WritableRows();
   for (int64_t i = first; i <= last; ++i) {
     // The minor offset is the exact one rounded half up.
     const int64_t offset = steps == 0 ? 0 : (2 * absMinor * i + steps) / (2 * steps);
     const int64_t m = majorStart + majorStep * i, n = minorStart + minorStep * offset;
     if (n < 0 || n >= minorSize) continue;
     const int x = static_cast<int>(xMajor ? m : n), y = static_cast<int>(xMajor ? n : m);
-    auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(y)) + x;
+    QRgb* dst = rows.Row(y) + x;
     *dst = Combine(*dst, penColour_);
   }
 }
@@ -479,12 +511,12 @@ void Canvas::ApplyMask(const QImage& mask, int width, int height, int left, int 
   const bool exclusive = penMode_ == pmXor;
   const QRgb brush = ToRgb(brushColour_) & (exclusive ? 0xFFFFFF : 0xFFFFFFFF);
   const QRgb pen = ToRgb(penColour_) & (exclusive ? 0xFFFFFF : 0xFFFFFFFF);
+  const Rows rows = WritableRows();
   for (int y = 0; y < height; ++y) {
     // The hatch of this row: bit i covers the columns that are i modulo 8.
-    unsigned hatch = 0;
-    for (int i = 0; i < 8; ++i) hatch |= HatchCovers(brushStyle_, i, top + y) ? 1u << i : 0u;
+    const unsigned hatch = HatchRow(brushStyle_, top + y);
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-    auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(top + y)) + left;
+    QRgb* dst = rows.Row(top + y) + left;
     for (int x = 0; x < width; ++x) {
       if (m[x] == 0) continue;
       if ((m[x] & 0xFF) != 0 && ((hatch >> ((left + x) & 7)) & 1) != 0) {
@@ -505,10 +537,12 @@ void Canvas::FillRect(double x1, double y1, double x2, double y2) {
   const int top = static_cast<int>(std::max(0.0, t));
   const int bottom = static_cast<int>(std::min<double>(Height(), b));
   const QRgb rgb = ToRgb(brushColour_);
+  const Rows rows = WritableRows();
   for (int y = top; y < bottom; ++y) {
-    auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(y));
+    const unsigned hatch = HatchRow(brushStyle_, y);
+    QRgb* dst = rows.Row(y);
     for (int x = left; x < right; ++x) {
-      if (HatchCovers(brushStyle_, x, y)) dst[x] = rgb;
+      if (((hatch >> (x & 7)) & 1) != 0) dst[x] = rgb;
     }
   }
 }

@@ -117,6 +117,12 @@ class Canvas {
   enum class Figure { kRectangle, kEllipse, kChord, kArc, kPolygon };
   struct FigureSpec;
   void DrawFigure(const FigureSpec& f);
+  struct Rows {
+    unsigned char* base;
+    ptrdiff_t bytesPerLine;
+    uint32_t* Row(int y) const { return reinterpret_cast<uint32_t*>(base + y * bytesPerLine); }
+  };
+  Rows WritableRows();
   // A cleared mask of at least the size, kept from figure to figure.
   QImage* Scratch(int width, int height);
   void ApplyMask(const QImage& mask, int width, int height, int left, int top);
