@@ -132,8 +132,8 @@ void TopLevelLoop(InterpreterContext& c) {
       // The abandoned locals go first, so that showing the message has memory to work with.
       c.localVars.reset();
       if (!c.errorShown) {
-        c.host.ShowMessage(T().capError, Format(T().msgNoMemory.c_str(), c.sourceName,
-                                                c.lex.lineNo, c.lex.column));
+        c.host.ShowMessage(T().capError, Format(T().msgNoMemory.c_str(), c.sourceName, c.lex.lineNo,
+                                                c.lex.column));
       }
       Recover(c);
     }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every end-to-end case through zamiro-run and compares what it writes.
-# A case is tests/e2e/cases/NAME.logo (the script, UTF-8) with
+# A case is tests/e2e/cases/NAME.logo (the script: UTF-8, or code page 932 bytes where the case
+# is about encodings) with
 #   NAME.out     expected standard output (absent: empty)
 #   NAME.err     expected standard error, the message lines (absent: empty)
 #   NAME.status  expected exit status (absent: 1 when NAME.err is not empty, else 0)

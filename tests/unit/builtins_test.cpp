@@ -19,32 +19,62 @@ struct Z {
   double x;
   double y;
 };
-Z Add(Z a, Z b) { return {a.x + b.x, a.y + b.y}; }
-Z Sub(Z a, Z b) { return {a.x - b.x, a.y - b.y}; }
-Z Mul(Z a, Z b) { return {a.x * b.x - a.y * b.y, a.x * b.y + a.y * b.x}; }
+Z Add(Z a, Z b) {
+  return {a.x + b.x, a.y + b.y};
+}
+Z Sub(Z a, Z b) {
+  return {a.x - b.x, a.y - b.y};
+}
+Z Mul(Z a, Z b) {
+  return {a.x * b.x - a.y * b.y, a.x * b.y + a.y * b.x};
+}
 Z Div(Z a, Z b) {
   double d = b.x * b.x + b.y * b.y;
   return {(a.x * b.x + a.y * b.y) / d, (a.y * b.x - a.x * b.y) / d};
 }
-double NormOf(Z z) { return z.x * z.x + z.y * z.y; }
-double AbsOf(Z z) { return std::sqrt(NormOf(z)); }
-double ArgOf(Z z) { return (z.x == 0 && z.y == 0) ? 0.0 : std::atan2(z.y, z.x); }
-Z LogOf(Z z) { return {std::log(AbsOf(z)), ArgOf(z)}; }
+double NormOf(Z z) {
+  return z.x * z.x + z.y * z.y;
+}
+double AbsOf(Z z) {
+  return std::sqrt(NormOf(z));
+}
+double ArgOf(Z z) {
+  return (z.x == 0 && z.y == 0) ? 0.0 : std::atan2(z.y, z.x);
+}
+Z LogOf(Z z) {
+  return {std::log(AbsOf(z)), ArgOf(z)};
+}
 Z SqrtOf(Z z) {
   double rho = std::sqrt(AbsOf(z));
   double phi = ArgOf(z) / 2;
   return {rho * std::cos(phi), rho * std::sin(phi)};
 }
-Z SinOf(Z z) { return {std::sin(z.x) * std::cosh(z.y), std::cos(z.x) * std::sinh(z.y)}; }
-Z CosOf(Z z) { return {std::cos(z.x) * std::cosh(z.y), -(std::sin(z.x) * std::sinh(z.y))}; }
-Z SinhOf(Z z) { return {std::sinh(z.x) * std::cos(z.y), std::cosh(z.x) * std::sin(z.y)}; }
-Z CoshOf(Z z) { return {std::cosh(z.x) * std::cos(z.y), std::sinh(z.x) * std::sin(z.y)}; }
-Z ExpOf(Z z) { return {std::exp(z.x) * std::cos(z.y), std::exp(z.x) * std::sin(z.y)}; }
+Z SinOf(Z z) {
+  return {std::sin(z.x) * std::cosh(z.y), std::cos(z.x) * std::sinh(z.y)};
+}
+Z CosOf(Z z) {
+  return {std::cos(z.x) * std::cosh(z.y), -(std::sin(z.x) * std::sinh(z.y))};
+}
+Z SinhOf(Z z) {
+  return {std::sinh(z.x) * std::cos(z.y), std::cosh(z.x) * std::sin(z.y)};
+}
+Z CoshOf(Z z) {
+  return {std::cosh(z.x) * std::cos(z.y), std::sinh(z.x) * std::sin(z.y)};
+}
+Z ExpOf(Z z) {
+  return {std::exp(z.x) * std::cos(z.y), std::exp(z.x) * std::sin(z.y)};
+}
 const Z kI{0, 1};
 const Z kOne{1, 0};
-Z AsinOf(Z z) { return Mul({0, -1}, LogOf(Add(Mul(kI, z), SqrtOf(Sub(kOne, Mul(z, z)))))); }
-Z AcosOf(Z z) { return Mul({0, -1}, LogOf(Add(z, Mul(kI, SqrtOf(Sub(kOne, Mul(z, z))))))); }
-Z AtanOf(Z z) { return Mul({0, 0.5}, LogOf(Div(Add(kI, z), Sub(kI, z)))); }
+Z AsinOf(Z z) {
+  return Mul({0, -1}, LogOf(Add(Mul(kI, z), SqrtOf(Sub(kOne, Mul(z, z))))));
+}
+Z AcosOf(Z z) {
+  return Mul({0, -1}, LogOf(Add(z, Mul(kI, SqrtOf(Sub(kOne, Mul(z, z)))))));
+}
+Z AtanOf(Z z) {
+  return Mul({0, 0.5}, LogOf(Div(Add(kI, z), Sub(kI, z))));
+}
 Z PowOf(Z a, Z b) {
   if (a.x == 0 && a.y == 0) return {(b.x == 0 && b.y == 0) ? 1.0 : 0.0, 0};
   double rho = AbsOf(a);
@@ -94,14 +124,38 @@ const Unary kUnary[] = {
     {"asin", AsinOf},
     {"acos", AcosOf},
     {"atan", AtanOf},
-    {"abs", [](Z z) { return Z{AbsOf(z), 0}; }},
-    {"arg", [](Z z) { return Z{ArgOf(z), 0}; }},
-    {"norm", [](Z z) { return Z{NormOf(z), 0}; }},
-    {"conj", [](Z z) { return Z{z.x, -z.y}; }},
-    {"real", [](Z z) { return Z{z.x, 0}; }},
-    {"imag", [](Z z) { return Z{z.y, 0}; }},
-    {"floor", [](Z z) { return Z{std::floor(z.x), 0}; }},
-    {"ceil", [](Z z) { return Z{std::ceil(z.x), 0}; }},
+    {"abs",
+     [](Z z) {
+       return Z{AbsOf(z), 0};
+     }},
+    {"arg",
+     [](Z z) {
+       return Z{ArgOf(z), 0};
+     }},
+    {"norm",
+     [](Z z) {
+       return Z{NormOf(z), 0};
+     }},
+    {"conj",
+     [](Z z) {
+       return Z{z.x, -z.y};
+     }},
+    {"real",
+     [](Z z) {
+       return Z{z.x, 0};
+     }},
+    {"imag",
+     [](Z z) {
+       return Z{z.y, 0};
+     }},
+    {"floor",
+     [](Z z) {
+       return Z{std::floor(z.x), 0};
+     }},
+    {"ceil",
+     [](Z z) {
+       return Z{std::ceil(z.x), 0};
+     }},
 };
 
 TEST(BuiltinFunctions, OneArgumentFunctionsFollowTheirFormulas) {
@@ -164,16 +218,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Prefix minus is 0 - a: the imaginary part stays +0, so -1 lies on the upper side of
         // the cut and its argument is +pi; sqrt -4 has 2 cos(pi/2), not 0, as real part.
         Exact{"arg -1", 3.141592653589793, 0}, Exact{"sqrt -4", 1.2246467991473532e-16, 2},
-        Exact{"arg 0", 0, 0}, Exact{"abs (complex 3 4)", 5, 0},
-        Exact{"norm (complex 3 4)", 25, 0}, Exact{"acos 0.5", 1.0471975511965976, 1.1102230246251565e-16},
+        Exact{"arg 0", 0, 0}, Exact{"abs (complex 3 4)", 5, 0}, Exact{"norm (complex 3 4)", 25, 0},
+        Exact{"acos 0.5", 1.0471975511965976, 1.1102230246251565e-16},
         Exact{"asin 0.5", 0.5235987755982989, 1.1102230246251565e-16},
         Exact{"atan 1", 0.7853981633974483, 0}, Exact{"atan2 1 (-1)", -0.7853981633974483, 0},
         Exact{"pow 0 0", 1, 0}, Exact{"pow 0 (-1)", 0, 0}, Exact{"pow 0 (complex 0 1)", 0, 0},
         Exact{"pow 2 3", 8, 0}, Exact{"floor -2.5", -3, 0}, Exact{"ceil -2.5", -2, 0},
         Exact{"floor (complex 2.5 7)", 2, 0}, Exact{"complex (complex 1 2) 3", 1, 3},
         Exact{"(complex 2 -9)", -7, 0}, Exact{"complex 2 (-9)", 2, -9},
-        Exact{"pi", 3.141592653589793, 0}, Exact{"PI", 3.141592653589793, 0},
-        Exact{"Sin 0", 0, 0},
+        Exact{"pi", 3.141592653589793, 0}, Exact{"PI", 3.141592653589793, 0}, Exact{"Sin 0", 0, 0},
         // quotient truncates both arguments and the quotient toward zero.
         Exact{"quotient 7 (-2)", -3, 0}, Exact{"quotient -7 2", -3, 0},
         Exact{"quotient 7.9 2.9", 3, 0}, Exact{"quotient (-2147483647 - 1) (-1)", 2147483648.0, 0},
@@ -231,7 +284,7 @@ TEST(BuiltinFunctions, PenQueriesFindTheColourInTheTable) {
   const struct {
     uint32_t colour;  // 0x00BBGGRR
     double index;
-  } cases[] = {{0x000000, 0}, {0x000080, 1}, {0x0000FF, 9}, {0xC0C0C0, 8},
+  } cases[] = {{0x000000, 0},  {0x000080, 1},  {0x0000FF, 9}, {0xC0C0C0, 8},
                {0xFFFF00, 14}, {0xFFFFFF, 15}, {0x010000, 0}};
   for (const auto& k : cases) {
     t.penColour = k.colour;
@@ -300,12 +353,15 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"7 % 0.5", "[エラー ０でのわり算] Top Level の 1 行 8 列で０で割りました"},
         Refused{"quotient 7 0", "[エラー ０でのわり算] Top Level の 1 行 13 列で０で割りました"},
         Refused{"1 or 1 / 0", "[エラー ０でのわり算] Top Level の 1 行 11 列で０で割りました"},
-        Refused{"3e9 % 2", "[エラー 無視します] Top Level の 1 行 8 列の値は整数にできません"
-                           "（-2147483648 から 2147483647 までです）"},
-        Refused{"quotient 1 (-3e9)", "[エラー 無視します] Top Level の 1 行 18 列の値は整数にでき"
-                                   "ません（-2147483648 から 2147483647 までです）"},
-        Refused{"random 1e10", "[エラー 無視します] Top Level の 1 行 12 列の値は整数にできませ"
-                               "ん（-2147483648 から 2147483647 までです）"}));
+        Refused{"3e9 % 2",
+                "[エラー 無視します] Top Level の 1 行 8 列の値は整数にできません"
+                "（-2147483648 から 2147483647 までです）"},
+        Refused{"quotient 1 (-3e9)",
+                "[エラー 無視します] Top Level の 1 行 18 列の値は整数にでき"
+                "ません（-2147483648 から 2147483647 までです）"},
+        Refused{"random 1e10",
+                "[エラー 無視します] Top Level の 1 行 12 列の値は整数にできませ"
+                "ん（-2147483648 から 2147483647 までです）"}));
 
 }  // namespace
 }  // namespace zamiro::testing

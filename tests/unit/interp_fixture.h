@@ -20,7 +20,7 @@ namespace zamiro::testing {
 class RecordingHost : public Host {
  public:
   std::vector<std::string> output;
-  std::vector<std::string> messages;  // "[CAPTION] TEXT"
+  std::vector<std::string> messages;                   // "[CAPTION] TEXT"
   std::deque<std::vector<std::string>> editorAnswers;  // texts left in the editor, UTF-8
 
   void AppendOutputLine(const std::string& text) override { output.push_back(Cp932ToUtf8(text)); }

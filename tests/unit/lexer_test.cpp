@@ -1,4 +1,6 @@
 // The character reader and the tokenizer: positions, token kinds, full-width forms, reports.
+#include "lexer/lexer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "interp/context.h"
-#include "lexer/lexer.h"
 #include "interp_fixture.h"
 
 namespace zamiro::testing {
@@ -14,36 +15,66 @@ namespace {
 
 const char* KindName(int32_t kind) {
   switch (kind) {
-    case tkEol: return "Eol";
-    case tkName: return "Name";
-    case tkInteger: return "Integer";
-    case tkReal: return "Real";
-    case tkDot: return "Dot";
-    case tkLParen: return "LParen";
-    case tkRParen: return "RParen";
-    case tkPlus: return "Plus";
-    case tkMinus: return "Minus";
-    case tkStar: return "Star";
-    case tkSlash: return "Slash";
-    case tkPercent: return "Percent";
-    case tkEqual: return "Equal";
-    case tkNotEqual: return "NotEqual";
-    case tkLess: return "Less";
-    case tkGreater: return "Greater";
-    case tkLessEqual: return "LessEqual";
-    case tkGreaterEqual: return "GreaterEqual";
-    case tkColon: return "Colon";
-    case tkLBracket: return "LBracket";
-    case tkRBracket: return "RBracket";
-    case tkQuote: return "Quote";
-    case tkDoubleQuote: return "DoubleQuote";
-    case tkNot: return "Not";
-    case tkAnd: return "And";
-    case tkOr: return "Or";
-    case tkLBrace: return "LBrace";
-    case tkRBrace: return "RBrace";
-    case tkAmpersand: return "Ampersand";
-    default: return "?";
+    case tkEol:
+      return "Eol";
+    case tkName:
+      return "Name";
+    case tkInteger:
+      return "Integer";
+    case tkReal:
+      return "Real";
+    case tkDot:
+      return "Dot";
+    case tkLParen:
+      return "LParen";
+    case tkRParen:
+      return "RParen";
+    case tkPlus:
+      return "Plus";
+    case tkMinus:
+      return "Minus";
+    case tkStar:
+      return "Star";
+    case tkSlash:
+      return "Slash";
+    case tkPercent:
+      return "Percent";
+    case tkEqual:
+      return "Equal";
+    case tkNotEqual:
+      return "NotEqual";
+    case tkLess:
+      return "Less";
+    case tkGreater:
+      return "Greater";
+    case tkLessEqual:
+      return "LessEqual";
+    case tkGreaterEqual:
+      return "GreaterEqual";
+    case tkColon:
+      return "Colon";
+    case tkLBracket:
+      return "LBracket";
+    case tkRBracket:
+      return "RBracket";
+    case tkQuote:
+      return "Quote";
+    case tkDoubleQuote:
+      return "DoubleQuote";
+    case tkNot:
+      return "Not";
+    case tkAnd:
+      return "And";
+    case tkOr:
+      return "Or";
+    case tkLBrace:
+      return "LBrace";
+    case tkRBrace:
+      return "RBrace";
+    case tkAmpersand:
+      return "Ampersand";
+    default:
+      return "?";
   }
 }
 
@@ -92,8 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Words, keywords of the evaluator, and "おわり".
         TokenCase{"fd Square _a1b", "Name:fd Name:Square Name:_a1b"},
         TokenCase{"NOT notx And or", "Not:NOT Name:notx And:And Or:or"},
-        TokenCase{"おわり END", "Name:end Name:END"},
-        TokenCase{"おわりだ", "Name:おわりだ"},
+        TokenCase{"おわり END", "Name:end Name:END"}, TokenCase{"おわりだ", "Name:おわりだ"},
         // ASCII numbers: integers wrap modulo 2^32, reals take the longest valid prefix.
         TokenCase{"12", "Integer=12"},
         TokenCase{"12. 12e3 2.5e-1 3e 1e+", "Real=12 Real=12000 Real=0.25 Real=3 Real=1"},
@@ -102,12 +132,10 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"2147483648.0", "Real=2147483648"},
         TokenCase{"1.5.2", "Real=1.5 Dot:. Integer=2"},
         // Full-width numbers are always real and stop at anything but their own characters.
-        TokenCase{"fd１００", "Name:fd Real=100"},
-        TokenCase{"１．５Ｅ＋２", "Real=150"},
+        TokenCase{"fd１００", "Name:fd Real=100"}, TokenCase{"１．５Ｅ＋２", "Real=150"},
         TokenCase{"１＋２", "Real=1 Plus:+ Real=2"},
         TokenCase{"１ｅー１ １・５ ２－", "Real=0.10000000000000001 Real=1.5 Real=2 Minus:-"},
-        TokenCase{"１Ｅ １．", "Real=1 Real=1"},
-        TokenCase{"１2", "Real=1 Integer=2"},
+        TokenCase{"１Ｅ １．", "Real=1 Real=1"}, TokenCase{"１2", "Real=1 Integer=2"},
         // Double-byte names never take ASCII in, nor ASCII words double-byte characters.
         TokenCase{"かめ1 かめ１", "Name:かめ Integer=1 Name:かめ１"},
         TokenCase{"fdあ あfd", "Name:fd Name:あ Name:あ Name:fd"},
@@ -115,21 +143,25 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"ａｂＥ１ 星／’", "Name:ａｂＥ１ Name:星／’"},
         TokenCase{"あ（い）う：え", "Name:あ LParen:( Name:い RParen:) Name:う Colon:: Name:え"},
         // Comparisons: ASCII pairs only when adjacent; full-width forms likewise.
-        TokenCase{"<= >= != < = > =", "LessEqual:<= GreaterEqual:>= NotEqual:!= Less:< Equal:= "
-                                      "Greater:> Equal:="},
-        TokenCase{"＜＝ ＞＝ ！＝ ＜１ ＞", "LessEqual:<= GreaterEqual:>= NotEqual:!= Less:< "
-                                           "Real=1 Greater:>"},
+        TokenCase{"<= >= != < = > =",
+                  "LessEqual:<= GreaterEqual:>= NotEqual:!= Less:< Equal:= "
+                  "Greater:> Equal:="},
+        TokenCase{"＜＝ ＞＝ ！＝ ＜１ ＞",
+                  "LessEqual:<= GreaterEqual:>= NotEqual:!= Less:< "
+                  "Real=1 Greater:>"},
         // Every single-character token, ASCII and full-width.
-        TokenCase{".:()+-*/%=[]{}&'\"", "Dot:. Colon:: LParen:( RParen:) Plus:+ Minus:- Star:* "
-                                        "Slash:/ Percent:% Equal:= LBracket:[ RBracket:] "
-                                        "LBrace:{ RBrace:} Ampersand:& Quote:' DoubleQuote:\""},
-        TokenCase{"：（）＋－ー＊÷％＝", "Colon:: LParen:( RParen:) Plus:+ Minus:- Minus:- "
-                                       "Star:* Slash:/ Percent:% Equal:="},
-        TokenCase{"「［」］｛｝＆”", "LBracket:[ LBracket:[ RBracket:] RBracket:] LBrace:{ "
-                                   "RBrace:} Ampersand:& DoubleQuote:\""},
+        TokenCase{".:()+-*/%=[]{}&'\"",
+                  "Dot:. Colon:: LParen:( RParen:) Plus:+ Minus:- Star:* "
+                  "Slash:/ Percent:% Equal:= LBracket:[ RBracket:] "
+                  "LBrace:{ RBrace:} Ampersand:& Quote:' DoubleQuote:\""},
+        TokenCase{"：（）＋－ー＊÷％＝",
+                  "Colon:: LParen:( RParen:) Plus:+ Minus:- Minus:- "
+                  "Star:* Slash:/ Percent:% Equal:="},
+        TokenCase{"「［」］｛｝＆”",
+                  "LBracket:[ LBracket:[ RBracket:] RBracket:] LBrace:{ "
+                  "RBrace:} Ampersand:& DoubleQuote:\""},
         // Blanks: the ASCII space and the full-width space, which also ends a name.
-        TokenCase{"  　fd　10　かめ　", "Name:fd Integer=10 Name:かめ"},
-        TokenCase{"", ""}));
+        TokenCase{"  　fd　10　かめ　", "Name:fd Integer=10 Name:かめ"}, TokenCase{"", ""}));
 
 struct ReportCase {
   std::string input;  // code page 932 bytes
@@ -149,30 +181,40 @@ INSTANTIATE_TEST_SUITE_P(
     Tokenizer, TokenizerReports,
     ::testing::Values(
         // The character after "!" is not read past: it starts the next token.
-        ReportCase{"!x", "Name:x", {"[エラー 無視します] Top Level の 1 行 2 列の x は ! に続かない"}},
-        ReportCase{"print !1", "Name:print Integer=1",
+        ReportCase{
+            "!x", "Name:x", {"[エラー 無視します] Top Level の 1 行 2 列の x は ! に続かない"}},
+        ReportCase{"print !1",
+                   "Name:print Integer=1",
                    {"[エラー 無視します] Top Level の 1 行 8 列の 1 は ! に続かない"}},
         // After "！" a double-byte character is passed over, a single byte is not.
-        ReportCase{Sjis("！あ fd"), "Name:fd",
+        ReportCase{Sjis("！あ fd"),
+                   "Name:fd",
                    {"[エラー無視します] Top Level の 1 行 5 列の あ は！に続かない"}},
-        ReportCase{Sjis("！x"), "Name:x",
+        ReportCase{Sjis("！x"),
+                   "Name:x",
                    {"[エラー無視します] Top Level の 1 行 3 列の x は！に続かない"}},
         // Unusable characters are reported at their own column and passed over.
-        ReportCase{"\tfd", "Name:fd",
+        ReportCase{"\tfd",
+                   "Name:fd",
                    {"[エラー 無視します] Top Level の 1行 1 列の \t は使わない文字です"}},
-        ReportCase{"a#b,c", "Name:a Name:b Name:c",
+        ReportCase{"a#b,c",
+                   "Name:a Name:b Name:c",
                    {"[エラー 無視します] Top Level の 1行 2 列の # は使わない文字です",
                     "[エラー 無視します] Top Level の 1行 4 列の , は使わない文字です"}},
-        ReportCase{Sjis("ｱ1"), "Integer=1",
+        ReportCase{Sjis("ｱ1"),
+                   "Integer=1",
                    {"[エラー 無視します] Top Level の 1行 1 列の ｱ は使わない文字です"}},
         // Bytes that print as nothing are shown by their code.
-        ReportCase{"\x01\x80x", "Name:x",
+        ReportCase{"\x01\x80x",
+                   "Name:x",
                    {"[エラー 無視します] Top Level の 1行 1 列の 0x01 は使わない文字です",
                     "[エラー 無視します] Top Level の 1行 2 列の 0x80 は使わない文字です"}},
         // A lead byte at the end of the line is half a character.
-        ReportCase{"fd\x82", "Name:fd",
+        ReportCase{"fd\x82",
+                   "Name:fd",
                    {"[エラー 無視します] Top Level の 1行 4 列の 0x82 は使わない文字です"}},
-        ReportCase{Sjis("かめ") + "\x82", "Name:かめ",
+        ReportCase{Sjis("かめ") + "\x82",
+                   "Name:かめ",
                    {"[エラー 無視します] Top Level の 1行 6 列の 0x82 は使わない文字です"}}));
 
 TEST(Tokenizer, LineEndIsNotConsumed) {
@@ -231,8 +273,8 @@ TEST(Tokenizer, OverlongTokensAreCutWithAMessage) {
   const Case cases[] = {
       {std::string(120, 'a'), 99,
        "[エラー 無視します] Top Level の 1 行 121 列の名前は長すぎるので 99 バイトで切りました"},
-      {Repeat("あ", 60),
-       98, "[エラー 無視します] Top Level の 1 行 121 列の名前は長すぎるので 99 バイトで切りました"},
+      {Repeat("あ", 60), 98,
+       "[エラー 無視します] Top Level の 1 行 121 列の名前は長すぎるので 99 バイトで切りました"},
       {std::string(40, '1'), 0,
        "[エラー 無視します] Top Level の 1 行 41 列の数は長すぎるので 34 文字で切りました"},
   };
@@ -286,13 +328,13 @@ TEST(MapWideNumberChar, MapsTheCharactersOfFullWidthNumbers) {
     const char* wide;
     char ascii;
   } cases[] = {{"０", '0'}, {"５", '5'}, {"９", '9'}, {"Ｅ", 'E'}, {"ｅ", 'e'}, {"＋", '+'},
-               {"ー", '-'}, {"－", '-'}, {"．", '.'}, {"・", '.'}, {"あ", 0},  {"Ｆ", 0}};
+               {"ー", '-'}, {"－", '-'}, {"．", '.'}, {"・", '.'}, {"あ", 0},   {"Ｆ", 0}};
   for (const auto& k : cases) {
     std::string pair = Sjis(k.wide);
     ASSERT_EQ(pair.size(), 2u);
-    EXPECT_EQ(MapWideNumberChar(static_cast<unsigned char>(pair[0]),
-                                static_cast<unsigned char>(pair[1])),
-              k.ascii)
+    EXPECT_EQ(
+        MapWideNumberChar(static_cast<unsigned char>(pair[0]), static_cast<unsigned char>(pair[1])),
+        k.ascii)
         << k.wide;
   }
 }
@@ -323,8 +365,8 @@ std::ostream& operator<<(std::ostream& o, const Step& s) {
 TEST(Reader, HandsOutBytesThenTheLineEnd) {
   Session s;
   s.ReadFrom({"fd 10", "", Sjis("０")});
-  EXPECT_EQ(ReadSteps(s, 6), (std::vector<Step>{{'f', 1}, {'d', 2}, {' ', 3}, {'1', 4},
-                                                 {'0', 5}, {13, 6}}));
+  EXPECT_EQ(ReadSteps(s, 6),
+            (std::vector<Step>{{'f', 1}, {'d', 2}, {' ', 3}, {'1', 4}, {'0', 5}, {13, 6}}));
   EXPECT_EQ(s.c.lex.lineNo, 1);
   // An empty line is its line end alone.
   EXPECT_EQ(ReadSteps(s, 1), (std::vector<Step>{{13, 1}}));
@@ -370,9 +412,9 @@ TEST(Reader, RefusesALineLongerThan254Bytes) {
   // The long line is read as an empty one, once, and the next line follows.
   EXPECT_EQ(s.c.lex.curChar, 13);
   EXPECT_EQ(s.c.lex.lineNo, 2);
-  EXPECT_EQ(s.host.messages,
-            std::vector<std::string>{"[エラー 無視します] Top Level の 2 行は 255 バイトあり長すぎるの"
-                                     "で読みません（1 行は 254 バイトまで）"});
+  EXPECT_EQ(s.host.messages, std::vector<std::string>{
+                                 "[エラー 無視します] Top Level の 2 行は 255 バイトあり長すぎるの"
+                                 "で読みません（1 行は 254 バイトまで）"});
   ReadChar(s.c);
   EXPECT_EQ(s.c.lex.curChar, 'c');
   EXPECT_EQ(s.c.lex.lineNo, 3);

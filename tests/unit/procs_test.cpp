@@ -121,11 +121,10 @@ TEST(DefineProc, RedefinitionKeepsTheNodeAndItsFirstName) {
 
 TEST(DefineProc, TreeOrderComparesBytesUnsignedIgnoringCase) {
   Session s;
-  s.Define({"to square", "end", "to 星", "end", "to Circle", "end", "to _x", "end",
-            "to b2", "end", "to B10", "end"});
+  s.Define({"to square", "end", "to 星", "end", "to Circle", "end", "to _x", "end", "to b2", "end",
+            "to B10", "end"});
   s.Run({"listing"});
-  EXPECT_EQ(s.host.output,
-            (std::vector<std::string>{"B10", "B2", "CIRCLE", "SQUARE", "_X", "星"}));
+  EXPECT_EQ(s.host.output, (std::vector<std::string>{"B10", "B2", "CIRCLE", "SQUARE", "_X", "星"}));
 }
 
 // --- The `to` statement and the editor ---
@@ -291,7 +290,8 @@ TEST(ProgramFiles, LoadingAddsToTheDefinitionsAndTheLaterBlockWins) {
             "print 4"});
   s.Run({"listing", "twice"});
   EXPECT_EQ(s.host.output, (std::vector<std::string>{"KEEP", "TWICE", "3"}));
-  EXPECT_EQ(s.host.messages, std::vector<std::string>{"[無視します] to last には END がありません"});
+  EXPECT_EQ(s.host.messages,
+            std::vector<std::string>{"[無視します] to last には END がありません"});
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The top-level loop and the interpreter thread: recovery, the stop request, shutdown in the
 // middle of any program, and loads made while the interpreter waits for input.
+#include "interp/toplevel.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "interp/program_files.h"
-#include "interp/toplevel.h"
 #include "interp_fixture.h"
 
 namespace zamiro::testing {
