@@ -24,7 +24,7 @@ wid=$(timeout 20 xdotool search --sync --name "ZAMIRO Ver 1.53" | head -n 1)
 sleep 2  # the interpreter waits a second before it reads input
 xdotool windowfocus --sync "$wid"
 import -window "$wid" -depth 8 "$work/before.ppm"
-xdotool type --delay 20 "pu setxy 0 0 pd fd 100"
+xdotool type --delay 20 "ht pu setxy 100 0 pd fd 100"
 xdotool key Return
 sleep 2
 import -window "$wid" -depth 8 "$work/after.ppm"
