@@ -10,7 +10,8 @@
 //   from the ray through their first point to the ray through the second; when both rays
 //   point the same way, Arc draws the whole ellipse.
 // - Filled figures (Rectangle, Ellipse, Chord, Polygon) outline with the pen and fill the
-//   inside with the brush; every pixel of a figure is touched once, by the pen or the brush.
+//   inside with the brush. With a one-pixel pen every pixel of a figure is touched once, by
+//   the pen or by the brush; a wider pen is laid over the brush's inside.
 // - Pen mode pmXor combines the pen's strokes and the brush's fill with the picture by
 //   bitwise exclusive-or, so drawing the same figure twice restores every pixel. FillRect and
 //   SetPixel always replace pixels, whatever the mode.
