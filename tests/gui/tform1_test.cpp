@@ -269,6 +269,34 @@ class TForm1Test : public QObject {
     QVERIFY(!QFile::exists(dir.filePath("empty.pdf")));
   }
 
+  void escStopsLoopsWithEmptyBlocks() {
+    Type(QStringLiteral("repeat 1e12 []"));
+    QTest::qWait(100);
+    QTest::keyClick(form->Memo1, Qt::Key_Escape);
+    Type(QStringLiteral("while 1 []"));
+    QTest::qWait(100);
+    QTest::keyClick(form->Memo1, Qt::Key_Escape);
+    Type(QStringLiteral("print 8"));
+    QTRY_VERIFY_WITH_TIMEOUT(OutputHas("8"), kWaitMs);
+  }
+
+  void aMillionLinesKeepTheNewestAndTheWindowServed() {
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    Type(QStringLiteral("repeat 1000000 [print 1] print 2"));
+    QTRY_VERIFY_WITH_TIMEOUT(form->Memo2->document()->lastBlock().text() == "2", 60000);
+    QVERIFY(ticks >= 3);  // the window went on serving events while the lines arrived
+    QCOMPARE(form->Memo2->document()->blockCount(), 200000);
+  }
+
+  void closingEndsASleep() {
+    Type(QStringLiteral("sleep 1e12"));
+    QTest::qWait(100);
+    form->close();
+  }
+
   void closingEndsABusyInterpreter() {
     Type(QStringLiteral("while 1 []"));
     Type(QStringLiteral("print 1"));
