@@ -17,6 +17,7 @@
 #include <QTextBrowser>
 #include <QThread>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <cstdlib>
 
 #include "app/fonts.h"
@@ -35,6 +36,23 @@ constexpr int kOutputLineLimit = 200000;  // the output keeps the newest lines
 constexpr int kFrameIntervalMs = 16;
 
 QString FromSjis(const std::string& s) { return QString::fromStdString(Cp932ToUtf8(s)); }
+
+// Why a file could not be read or written, in the user's words.
+QString FileProblem(int code, const std::string& reason) {
+  switch (code) {
+    case ENOENT: return QStringLiteral("ファイルかフォルダが見つかりません");
+    case EACCES:
+    case EPERM: return QStringLiteral("使う権限がありません");
+    case EISDIR: return QStringLiteral("フォルダです");
+    case EROFS: return QStringLiteral("書き込めない場所です");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクがいっぱいです");
+    case kFileTooLarge:
+      return QStringLiteral("大きすぎます（%1 MB まで）").arg(kMaxProgramFileBytes >> 20);
+    case kNotAFile: return QStringLiteral("ふつうのファイルではありません");
+    default: return QString::fromStdString(reason);
+  }
+}
 std::string ToSjis(const QString& s) { return Utf8ToCp932(s.toStdString()); }
 
 }  // namespace
@@ -266,8 +284,9 @@ void TForm1::Open1Click(const QString& given) {
   if (path.isEmpty()) return;
   std::vector<std::string> lines;
   std::string reason;
-  if (!ReadProgramFile(path.toStdString(), &lines, &reason)) {
-    ShowFileError(QStringLiteral("%1 を読めません（%2）").arg(path, QString::fromStdString(reason)));
+  int code = 0;
+  if (!ReadProgramFile(path.toStdString(), &lines, &reason, &code)) {
+    ShowFileError(QStringLiteral("%1 を読めません（%2）").arg(path, FileProblem(code, reason)));
     return;
   }
   // The interpreter defines them between statements, never while it reads a procedure.
@@ -279,9 +298,10 @@ void TForm1::K2Click(const QString& given) {
                                  : given;
   if (path.isEmpty()) return;
   std::string reason;
-  if (!WriteProgramFile(path.toStdString(), ProgramLines(*ctx_), &reason)) {
-    ShowFileError(
-        QStringLiteral("%1 に保存できません（%2）").arg(path, QString::fromStdString(reason)));
+  int code = 0;
+  if (!WriteProgramFile(path.toStdString(), ProgramLines(*ctx_), &reason, &code)) {
+    // The previous file, if any, is left as it was.
+    ShowFileError(QStringLiteral("%1 に保存できません（%2）").arg(path, FileProblem(code, reason)));
   }
 }
 

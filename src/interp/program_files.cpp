@@ -21,7 +21,6 @@ bool HasNonAscii(const std::string& s) {
   return false;
 }
 
-std::string SystemReason() { return std::strerror(errno); }
 
 bool WriteAll(int fd, const std::string& data) {
   size_t done = 0;
@@ -62,23 +61,50 @@ std::vector<std::string> ProgramFileLines(const std::string& bytes) {
   return lines;
 }
 
+namespace {
+
+// Records why a file operation failed; returns false for the caller to hand on.
+bool Fail(std::string* reason, int* code, int value, const std::string& text) {
+  *reason = text;
+  if (code != nullptr) *code = value;
+  return false;
+}
+
+bool FailWithErrno(std::string* reason, int* code) {
+  int e = errno;
+  return Fail(reason, code, e, std::strerror(e));
+}
+
+std::string TooLargeText() {
+  return "larger than " + std::to_string(kMaxProgramFileBytes >> 20) + " MB";
+}
+
+mode_t CurrentUmask() {
+  mode_t m = ::umask(0);
+  ::umask(m);
+  return m;
+}
+
+}  // namespace
+
 bool ReadProgramFile(const std::string& path, std::vector<std::string>* lines,
-                     std::string* reason) {
+                     std::string* reason, int* code) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *reason = SystemReason();
-    return false;
-  }
+  if (fd < 0) return FailWithErrno(reason, code);
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    *reason = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file";
+  if (::fstat(fd, &st) != 0) {
+    bool r = FailWithErrno(reason, code);
     ::close(fd);
-    return false;
+    return r;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return S_ISDIR(st.st_mode) ? Fail(reason, code, EISDIR, std::strerror(EISDIR))
+                               : Fail(reason, code, kNotAFile, "not a regular file");
   }
   if (static_cast<size_t>(st.st_size) > kMaxProgramFileBytes) {
-    *reason = "larger than " + std::to_string(kMaxProgramFileBytes >> 20) + " MB";
     ::close(fd);
-    return false;
+    return Fail(reason, code, kFileTooLarge, TooLargeText());
   }
   std::string bytes;
   char buf[65536];
@@ -86,16 +112,15 @@ bool ReadProgramFile(const std::string& path, std::vector<std::string>* lines,
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      *reason = SystemReason();
+      bool r = FailWithErrno(reason, code);
       ::close(fd);
-      return false;
+      return r;
     }
     if (n == 0) break;
     bytes.append(buf, static_cast<size_t>(n));
-    if (bytes.size() > kMaxProgramFileBytes) {
-      *reason = "larger than " + std::to_string(kMaxProgramFileBytes >> 20) + " MB";
+    if (bytes.size() > kMaxProgramFileBytes) {  // a file that grew while it was read
       ::close(fd);
-      return false;
+      return Fail(reason, code, kFileTooLarge, TooLargeText());
     }
   }
   ::close(fd);
@@ -104,7 +129,7 @@ bool ReadProgramFile(const std::string& path, std::vector<std::string>* lines,
 }
 
 bool WriteProgramFile(const std::string& path, const std::vector<std::string>& lines,
-                      std::string* reason) {
+                      std::string* reason, int* code) {
   std::string data;
   for (const std::string& line : lines) {
     data += line;
@@ -112,30 +137,13 @@ bool WriteProgramFile(const std::string& path, const std::vector<std::string>& l
   }
   std::string tmp = path + ".zamiro-XXXXXX";
   int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    *reason = SystemReason();
-    return false;
-  }
+  if (fd < 0) return FailWithErrno(reason, code);
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) {
-    ::fchmod(fd, st.st_mode & 07777);
-  } else {
-    ::fchmod(fd, 0644 & ~[] {
-      mode_t m = ::umask(0);
-      ::umask(m);
-      return m;
-    }());
-  }
+  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~CurrentUmask());
   bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-  if (!ok) *reason = SystemReason();
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    *reason = SystemReason();
-  }
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    *reason = SystemReason();
-  }
+  if (!ok) FailWithErrno(reason, code);
+  if (::close(fd) != 0 && ok) ok = FailWithErrno(reason, code);
+  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = FailWithErrno(reason, code);
   if (!ok) ::unlink(tmp.c_str());
   return ok;
 }

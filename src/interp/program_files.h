@@ -13,13 +13,18 @@ namespace zamiro {
 // page 932; anything else is taken byte for byte.
 std::vector<std::string> ProgramFileLines(const std::string& bytes);
 
-// Reads a program file. On failure returns false and sets *reason (the system's description).
+// Why a file could not be read or written, when the system's errno does not say it.
+constexpr int kFileTooLarge = -1;
+constexpr int kNotAFile = -2;
+
+// Reads a program file. On failure returns false and sets *reason (the system's description)
+// and, when given, *code (an errno value or one of the codes above).
 bool ReadProgramFile(const std::string& path, std::vector<std::string>* lines,
-                     std::string* reason);
+                     std::string* reason, int* code = nullptr);
 // Writes lines each followed by CR LF. The file is written beside the target and renamed over
 // it, so a failure leaves any previous file as it was.
 bool WriteProgramFile(const std::string& path, const std::vector<std::string>& lines,
-                      std::string* reason);
+                      std::string* reason, int* code = nullptr);
 
 // Defines every block of a program file's lines; runs on the interpreter thread between
 // statements (post it with PostLoad).

@@ -1,5 +1,6 @@
 // Drives the real main window on the offscreen platform.
 #include <QApplication>
+#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -220,14 +221,27 @@ class TForm1Test : public QObject {
     QCOMPARE(g.readAll(), text);
   }
 
-  void aFileThatCannotBeReadIsReported() {
-    QTimer::singleShot(200, [] {
+  // Runs `action`, which shows a modal message box; returns the box's text after closing it.
+  QString MessageFrom(const std::function<void()>& action) {
+    QString text;
+    QTimer::singleShot(100, [&] {
       if (QMessageBox* box = OpenMessageBox()) {
-        QVERIFY(box->text().contains(QStringLiteral("を読めません")));
+        text = box->text();
         box->button(QMessageBox::Ok)->click();
       }
     });
-    form->Open1Click(QStringLiteral("/nonexistent/file.txt"));
+    action();
+    return text;
+  }
+
+  void filesThatCannotBeReadOrWrittenAreReported() {
+    QTemporaryDir dir;
+    QCOMPARE(MessageFrom([&] { form->Open1Click(dir.filePath("missing.txt")); }),
+             dir.filePath("missing.txt") + QStringLiteral(" を読めません（ファイルかフォルダが見つかりません）"));
+    QCOMPARE(MessageFrom([&] { form->Open1Click(dir.path()); }),
+             dir.path() + QStringLiteral(" を読めません（フォルダです）"));
+    QString target = dir.filePath("no/such/folder.txt");
+    QVERIFY(MessageFrom([&] { form->K2Click(target); }).startsWith(target + " に保存できません"));
   }
 
   void printingScalesByAWholeFactorFromTheTopLeft() {
