@@ -147,8 +147,9 @@ Complex ReadVariable(InterpreterContext& c) {
   NextToken(c);
   char name[kTokTextSize];
   std::strcpy(name, c.tok.tokText);
-  std::string prefix =
-      Format(T().msgPrefix.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, name);
+  // The place of the name, for the message about a subscript; formatted only when it is shown.
+  const int32_t lineNo = c.lex.lineNo;
+  const int32_t column = c.lex.column;
   TVarList* v = FindVariable(c, name);
   if (v == nullptr) ReportErrorAndAbort(c, T().msgNewVariable, T().capZero);
   NextToken(c);
@@ -159,6 +160,7 @@ Complex ReadVariable(InterpreterContext& c) {
   // The variable may have been redefined or grown by a function in the subscript.
   v = FindVariable(c, name);
   if (v == nullptr || !ToIndex(index, &i) || static_cast<uint32_t>(i) >= ElementCount(*v)) {
+    std::string prefix = Format(T().msgPrefix.c_str(), c.sourceName, lineNo, column, name);
     AbortWithText(c, prefix + T().msgValueUndefined, T().capZero);
   }
   NextToken(c);
