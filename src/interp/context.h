@@ -12,6 +12,7 @@
 
 #include "interp/input_queue.h"
 #include "lexer/lexer.h"
+#include "lexer/lines.h"
 #include "platform/host.h"
 #include "turtle/picture.h"
 #include "turtle/turtle_state.h"
@@ -64,6 +65,7 @@ struct InterpreterContext {
   InputQueue& inputQueue;
 
   // Reader and tokenizer.
+  LineStore lineStore;  // the lines that positions refer to
   LexState lex;
   const std::vector<std::string>* curSource = nullptr;  // nullptr: the InputQueue
   char sourceName[kLineBufSize] = "Top Level";

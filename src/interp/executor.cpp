@@ -118,7 +118,7 @@ int ExecuteStatement(InterpreterContext& c) {
   }
   CheckStop(c);
   CheckNesting(c);
-  int command = LookupCommand(c.tok.tokText);
+  int command = c.tok.keyword != kNotLookedUp ? c.tok.keyword : LookupCommand(c.tok.tokText);
   switch (command) {
     case cmdNone: break;
     case cmdMake: MakeStatement(c); return srNormal;

@@ -1,7 +1,6 @@
 #include "interp/input_queue.h"
 
 #include <chrono>
-#include <cstring>
 
 namespace zamiro {
 
@@ -18,8 +17,7 @@ int32_t InputQueue::Count() const {
   return static_cast<int32_t>(lines_.size());
 }
 
-InputQueue::WaitResult InputQueue::WaitForLine(int32_t index, char* buf, int32_t cap,
-                                               int32_t* len) {
+InputQueue::WaitResult InputQueue::WaitForLine(int32_t index, std::string* line) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if (terminated_) return WaitResult::kTerminated;
@@ -40,11 +38,7 @@ InputQueue::WaitResult InputQueue::WaitForLine(int32_t index, char* buf, int32_t
     }
     changed_.wait(lock);
   }
-  const std::string& line = lines_[static_cast<size_t>(index)];
-  *len = static_cast<int32_t>(line.size());
-  size_t n = std::min(line.size(), static_cast<size_t>(cap - 1));
-  std::memcpy(buf, line.data(), n);
-  buf[n] = '\0';
+  *line = lines_[static_cast<size_t>(index)];
   return WaitResult::kLine;
 }
 

@@ -27,10 +27,9 @@ class InputQueue {
   int32_t Count() const;
   void SetSupplier(Supplier supplier) { supplier_ = std::move(supplier); }
 
-  // Copies line `index` (0-based) into buf (NUL-terminated, at most cap - 1 bytes) and sets
-  // *len to the line's full length, waiting until it exists. Returns kTask when a task was
-  // posted meanwhile (the line is not copied), kTerminated when the queue was shut down.
-  WaitResult WaitForLine(int32_t index, char* buf, int32_t cap, int32_t* len);
+  // Copies line `index` (0-based) into *line, waiting until it exists. Returns kTask when a task
+  // was posted meanwhile (the line is not copied), kTerminated when the queue was shut down.
+  WaitResult WaitForLine(int32_t index, std::string* line);
 
   // Work for the interpreter thread, run between statements or while it waits for input.
   void Post(Task task);

@@ -8,6 +8,7 @@
 #include "interp/executor.h"
 #include "interp/texts.h"
 #include "lexer/lexer.h"
+#include "lexer/lines.h"
 
 namespace zamiro {
 namespace {
@@ -147,7 +148,7 @@ bool ScanTailCall(InterpreterContext& c, const std::vector<std::string>& defLine
     if (CompareNoCase(c.tok.tokText, name) == 0) {
       // The self-reference: the mark is set when the next line is the end line.
       if (c.lex.lineNo >= lineCount) break;
-      if (Contains(Upper(c.lex.lineBuf), "END")) break;
+      if (Contains(Upper(c.lex.line->text.c_str()), "END")) break;
       result = Contains(Upper(defLines[static_cast<size_t>(c.lex.lineNo)]), "END");
       break;
     }
@@ -157,7 +158,7 @@ bool ScanTailCall(InterpreterContext& c, const std::vector<std::string>& defLine
       NextToken(c);
       continue;
     }
-    std::string last = Upper(c.lex.lineBuf);
+    std::string last = Upper(c.lex.line->text.c_str());
     result = Contains(last, "END") && Contains(last, name);
     break;
   }
@@ -263,7 +264,7 @@ void ToStatement(InterpreterContext& c, bool japanese) {
   if (keywordStart < 0) keywordStart = 0;
   EditRequest request;
   if (keywordStart <= c.lex.lineLen) {
-    request.statementRest.assign(c.lex.lineBuf + keywordStart,
+    request.statementRest.assign(c.lex.line->text.data() + keywordStart,
                                  static_cast<size_t>(c.lex.lineLen - keywordStart));
   }
   NextToken(c);

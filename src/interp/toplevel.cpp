@@ -122,6 +122,8 @@ void TopLevelLoop(InterpreterContext& c) {
         if (c.inputQueue.Terminated()) throw ShutdownRequested{};
         continue;
       }
+      // No position outlives a statement: only the line being read is still referred to.
+      c.lineStore.Release(c.lex.line);
       c.topLevelSnapshot = c.lex;
       ExecuteStatement(c);
     } catch (const AbortStatement&) {

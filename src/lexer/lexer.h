@@ -13,14 +13,18 @@ constexpr int kTokTextSize = 100;  // 99 bytes of token text
 constexpr int kMaxAsciiNumber = 34;
 constexpr int kMaxWideNumber = 63;
 
-// The reader's whole state: copied byte for byte to save and restore a position.
+struct SourceLine;
+
+// The reader's whole state: copied to save and restore a position. The line being read is
+// referred to, not copied: it does not change while a position refers to it (lexer/lines.h).
 struct LexState {
   int32_t curChar = 0;  // byte just handed out, or 13 after the last byte of a line
   int32_t lineNo = 0;   // lines fetched since the source was rewound
   int32_t column = 0;   // index of the next byte; the 1-based column of curChar
   bool lineLoaded = false;
-  char lineBuf[kLineBufSize] = {};
   int32_t lineLen = 0;
+  const SourceLine* line = nullptr;  // its text: at most kMaxLineLen bytes
+  int32_t tokenHint = 0;             // where NextToken looks first in the line's cached tokens
 };
 
 enum TTokenKind : int32_t {
@@ -55,15 +59,23 @@ enum TTokenKind : int32_t {
   tkAmpersand = 31,
 };
 
+constexpr int16_t kNotLookedUp = -2;
+
 struct TokenState {
   char tokText[kTokTextSize] = {};
   int32_t tokKind = tkEol;
+  // The statement keyword and the built-in function that the text names, when they were looked
+  // up as the token was cut (kNotLookedUp otherwise): see TokenKeyword and TokenFunction.
+  int16_t keyword = kNotLookedUp;
+  int16_t function = kNotLookedUp;
   double tokValue = 0;
 };
 
 void ReadChar(InterpreterContext& c);
+// The next token: replayed from the line's cached tokens, cut by ScanNextToken the first time.
 void NextToken(InterpreterContext& c);
-void ScanNumber(InterpreterContext& c);
+// The tokenizer itself, reading character by character through ReadChar.
+void ScanNextToken(InterpreterContext& c);
 
 // Byte-wise comparison folding a-z to A-Z, like strcmp.
 int CompareNoCase(const char* a, const char* b);

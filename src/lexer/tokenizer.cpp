@@ -1,13 +1,19 @@
 // The tokenizer: cuts the reader's bytes into tokens, full-width spellings included.
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
 #include <locale.h>
 
+#include <clocale>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "interp/commands.h"
 #include "interp/context.h"
 #include "interp/errors.h"
 #include "interp/texts.h"
 #include "lexer/lexer.h"
+#include "lexer/lines.h"
+#include "values/values.h"
 
 namespace zamiro {
 namespace {
@@ -48,64 +54,6 @@ const WideEntry* FindWide(int lead, int trail) {
   return nullptr;
 }
 
-// The byte after the current one in the line, without reading it; 13 at the end of the line.
-int PeekNext(const LexState& s) {
-  return s.column < s.lineLen ? static_cast<unsigned char>(s.lineBuf[s.column]) : 13;
-}
-
-bool AtLineMark(const LexState& s) { return s.curChar == 13 && s.column > s.lineLen; }
-
-// Shows a byte in a message: itself when it prints, its code otherwise.
-void ReportCharacter(InterpreterContext& c, const std::string& format, int ch,
-                     const std::string& caption) {
-  bool printable = ch == '\t' || (ch >= 0x20 && ch < 0x7F) || (ch >= 0xA1 && ch <= 0xDF);
-  std::string text;
-  if (printable) {
-    text = Format(format.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, ch);
-  } else {
-    std::string f = format;
-    f.replace(f.find("%c"), 2, "%s");
-    char code[8];
-    std::snprintf(code, sizeof code, "0x%02X", ch);
-    text = Format(f.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, code);
-  }
-  ShowReport(c, text, caption);
-}
-
-void ReportCut(InterpreterContext& c, const std::string& format, int limit) {
-  ShowReport(c, Format(format.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, limit),
-             T().capIgnore);
-}
-
-double ConvertDecimal(const char* text) {
-  static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return strtod_l(text, nullptr, cLocale);
-}
-
-void ScanAsciiWord(InterpreterContext& c) {
-  TokenState& t = c.tok;
-  int n = 0;
-  bool cut = false;
-  while (IsAsciiLetter(c.lex.curChar) || IsDigit(c.lex.curChar)) {
-    if (n < kTokTextSize - 1) {
-      t.tokText[n++] = static_cast<char>(c.lex.curChar);
-    } else {
-      cut = true;
-    }
-    ReadChar(c);
-  }
-  t.tokText[n] = '\0';
-  t.tokKind = tkName;
-  if (CompareNoCase(t.tokText, "not") == 0) {
-    t.tokKind = tkNot;
-  } else if (CompareNoCase(t.tokText, "and") == 0) {
-    t.tokKind = tkAnd;
-  } else if (CompareNoCase(t.tokText, "or") == 0) {
-    t.tokKind = tkOr;
-  }
-  if (cut) ReportCut(c, T().msgNameTooLong, kTokTextSize - 1);
-}
-
 bool IsWideNumberPair(int lead, int trail) {
   return (lead == 0x82 && ((trail >= 0x4F && trail <= 0x58) || trail == 0x64 || trail == 0x85)) ||
          (lead == 0x81 && (trail == 0x44 || trail == 0x45));
@@ -114,115 +62,9 @@ bool IsWideSignPair(int lead, int trail) {
   return lead == 0x81 && (trail == 0x7B || trail == 0x5B || trail == 0x7C);
 }
 
-// A full-width number; the first digit's pair has been read past.
-void ScanWideNumber(InterpreterContext& c, char first) {
-  char buf[kMaxWideNumber + 1];
-  int n = 0;
-  buf[n++] = first;
-  bool cut = false;
-  while (IsSjisLead(c.lex.curChar)) {
-    int lead = c.lex.curChar;
-    int trail = PeekNext(c.lex);
-    char last = n > 0 ? buf[n - 1] : 0;
-    bool take = IsWideNumberPair(lead, trail) ||
-                (IsWideSignPair(lead, trail) && (last == 'E' || last == 'e'));
-    if (!take) break;
-    if (n < kMaxWideNumber) {
-      buf[n++] = MapWideNumberChar(static_cast<unsigned char>(lead),
-                                   static_cast<unsigned char>(trail));
-    } else {
-      cut = true;
-    }
-    ReadChar(c);
-    ReadChar(c);
-  }
-  buf[n] = '\0';
-  c.tok.tokKind = tkReal;
-  c.tok.tokText[0] = '\0';
-  c.tok.tokValue = ConvertDecimal(buf);
-  if (cut) ReportCut(c, T().msgNumberTooLong, kMaxWideNumber);
-}
-
-// A name of double-byte characters; the first pair has been read past and appended.
-void ScanWideName(InterpreterContext& c, int n) {
-  TokenState& t = c.tok;
-  bool cut = false;
-  while (IsSjisLead(c.lex.curChar)) {
-    int lead = c.lex.curChar;
-    int trail = PeekNext(c.lex);
-    if (trail == 13 || FindWide(lead, trail) != nullptr) break;
-    if (n + 2 <= kTokTextSize - 1) {
-      t.tokText[n++] = static_cast<char>(lead);
-      t.tokText[n++] = static_cast<char>(trail);
-    } else {
-      cut = true;
-    }
-    ReadChar(c);
-    ReadChar(c);
-  }
-  t.tokText[n] = '\0';
-  if (T().wordEnd == t.tokText) std::strcpy(t.tokText, "end");
-  t.tokKind = tkName;
-  if (cut) ReportCut(c, T().msgNameTooLong, kTokTextSize - 1);
-}
-
-// A double-byte character at curChar. Returns true when a token was set, false to scan on.
-bool ScanDoubleByte(InterpreterContext& c) {
-  LexState& s = c.lex;
-  TokenState& t = c.tok;
-  int lead = s.curChar;
-  if (PeekNext(s) == 13) {
-    // A lead byte at the end of a line: half a character, reported and passed over.
-    ReadChar(c);
-    ReportCharacter(c, T().msgUnusable, lead, T().capIgnore);
-    return false;
-  }
-  ReadChar(c);
-  int trail = s.curChar;
-  ReadChar(c);
-  if (const WideEntry* e = FindWide(lead, trail)) {
-    if (e->kind == -1) return false;
-    if (e->kind > 0) {
-      SetToken(t, e->kind, e->text);
-      return true;
-    }
-    if (trail == 0x49) {  // "！"
-      if (IsSjisLead(s.curChar)) {
-        int l2 = s.curChar;
-        int t2 = PeekNext(s);
-        if (t2 == 13) return false;  // the half character is reported on the next scan
-        ReadChar(c);
-        ReadChar(c);
-        if (l2 == 0x81 && t2 == 0x81) {
-          SetToken(t, tkNotEqual, "!=");
-          return true;
-        }
-        char pair[3] = {static_cast<char>(l2), static_cast<char>(t2), '\0'};
-        ShowReport(c, Format(T().msgBangWide.c_str(), c.sourceName, s.lineNo, s.column, pair),
-                   T().capIgnoreTight);
-      } else {
-        ReportCharacter(c, T().msgBangWideChar, s.curChar, T().capIgnoreTight);
-      }
-      return false;
-    }
-    bool less = trail == 0x83;
-    if (s.curChar == 0x81 && PeekNext(s) == 0x81) {
-      ReadChar(c);
-      ReadChar(c);
-      SetToken(t, less ? tkLessEqual : tkGreaterEqual, less ? "<=" : ">=");
-    } else {
-      SetToken(t, less ? tkLess : tkGreater, less ? "<" : ">");
-    }
-    return true;
-  }
-  if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) {
-    ScanWideNumber(c, static_cast<char>('0' + (trail - 0x4F)));
-    return true;
-  }
-  t.tokText[0] = static_cast<char>(lead);
-  t.tokText[1] = static_cast<char>(trail);
-  ScanWideName(c, 2);
-  return true;
+double ConvertDecimal(const char* text) {
+  static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(text, nullptr, cLocale);
 }
 
 int32_t PunctuationKind(int ch) {
@@ -248,47 +90,413 @@ int32_t PunctuationKind(int ch) {
   }
 }
 
-// ASCII punctuation at curChar. Returns true when a token was set, false to scan on.
-bool ScanPunctuation(InterpreterContext& c) {
-  LexState& s = c.lex;
-  TokenState& t = c.tok;
-  int ch = s.curChar;
-  int32_t kind = PunctuationKind(ch);
-  if (kind >= 0) {
-    t.tokKind = kind;
-    t.tokText[0] = static_cast<char>(ch);
-    t.tokText[1] = '\0';
-    ReadChar(c);
-    return true;
+ScanReport CharacterReport(const std::string& format, int ch, const std::string& caption) {
+  ScanReport r;
+  r.format = &format;
+  r.caption = &caption;
+  r.argument = ScanReport::Argument::kCharacter;
+  r.number = ch;
+  return r;
+}
+
+ScanReport CutReport(const std::string& format, int limit) {
+  ScanReport r;
+  r.format = &format;
+  r.caption = &T().capIgnore;
+  r.number = limit;
+  return r;
+}
+
+// The scanner reads through a cursor. ReaderCursor reads through the reader and shows each
+// report at once; LineCursor reads one line on its own, for the line's cached tokens, and
+// records the reports.
+class ReaderCursor {
+ public:
+  explicit ReaderCursor(InterpreterContext& c) : c_(c) {}
+  int Cur() const { return c_.lex.curChar; }
+  // The byte after the current one in the line, without reading it; 13 at the end of the line.
+  int Peek() const {
+    const LexState& s = c_.lex;
+    return s.column < s.lineLen ? static_cast<unsigned char>(s.line->text[s.column]) : 13;
   }
-  if (ch == '<' || ch == '>') {
-    bool less = ch == '<';
-    ReadChar(c);
-    if (s.curChar == '=') {
-      SetToken(t, less ? tkLessEqual : tkGreaterEqual, less ? "<=" : ">=");
-      ReadChar(c);
+  void Advance() { ReadChar(c_); }
+  bool AtLineMark() const { return c_.lex.curChar == 13 && c_.lex.column > c_.lex.lineLen; }
+  void Report(ScanReport r) {
+    r.column = c_.lex.column;
+    ShowReport(c_, ReportText(r, c_.sourceName, c_.lex.lineNo), *r.caption);
+  }
+
+ private:
+  InterpreterContext& c_;
+};
+
+class LineCursor {
+ public:
+  LineCursor(const std::string& text, int32_t column, int32_t curChar)
+      : text_(text), column_(column), cur_(curChar) {}
+  int Cur() const { return cur_; }
+  int Peek() const { return column_ < Len() ? static_cast<unsigned char>(text_[column_]) : 13; }
+  // As ReadChar within the line. Past the line's end the reader would fetch the next line: the
+  // scanner never asks for that, but should it, the token is not cached.
+  void Advance() {
+    if (column_ < Len()) {
+      cur_ = static_cast<unsigned char>(text_[column_]);
+      column_ += 1;
+    } else if (column_ == Len()) {
+      column_ += 1;
+      cur_ = 13;
     } else {
-      SetToken(t, less ? tkLess : tkGreater, less ? "<" : ">");
+      overran_ = true;
     }
-    return true;
   }
-  if (ch == '!') {
-    ReadChar(c);
-    if (s.curChar == '=') {
-      SetToken(t, tkNotEqual, "!=");
-      ReadChar(c);
+  bool AtLineMark() const { return cur_ == 13 && column_ > Len(); }
+  void Report(ScanReport r) {
+    r.column = column_;
+    reports.push_back(std::move(r));
+  }
+  int32_t Column() const { return column_; }
+  bool Overran() const { return overran_; }
+
+  std::vector<ScanReport> reports;
+
+ private:
+  int32_t Len() const { return static_cast<int32_t>(text_.size()); }
+
+  const std::string& text_;
+  int32_t column_;
+  int cur_;
+  bool overran_ = false;
+};
+
+// NextToken's algorithm over a cursor, leaving the token in `t`.
+template <typename Cursor>
+class Scanner {
+ public:
+  Scanner(Cursor& in, TokenState& t) : in_(in), t_(t) {}
+
+  void Next() {
+    for (;;) {
+      t_.tokText[0] = '\0';
+      while (in_.Cur() == ' ') in_.Advance();
+      int ch = in_.Cur();
+      if (IsAsciiLetter(ch)) {
+        AsciiWord();
+        return;
+      }
+      if (IsDigit(ch)) {
+        Number();
+        return;
+      }
+      if (ch == 13 && in_.AtLineMark()) {
+        SetToken(t_, tkEol, "Next Line");
+        return;
+      }
+      if (IsSjisLead(ch)) {
+        if (DoubleByte()) return;
+        continue;
+      }
+      if (Punctuation()) return;
+    }
+  }
+
+ private:
+  void AsciiWord() {
+    int n = 0;
+    bool cut = false;
+    while (IsAsciiLetter(in_.Cur()) || IsDigit(in_.Cur())) {
+      if (n < kTokTextSize - 1) {
+        t_.tokText[n++] = static_cast<char>(in_.Cur());
+      } else {
+        cut = true;
+      }
+      in_.Advance();
+    }
+    t_.tokText[n] = '\0';
+    t_.tokKind = tkName;
+    if (CompareNoCase(t_.tokText, "not") == 0) {
+      t_.tokKind = tkNot;
+    } else if (CompareNoCase(t_.tokText, "and") == 0) {
+      t_.tokKind = tkAnd;
+    } else if (CompareNoCase(t_.tokText, "or") == 0) {
+      t_.tokKind = tkOr;
+    }
+    if (cut) in_.Report(CutReport(T().msgNameTooLong, kTokTextSize - 1));
+  }
+
+  // An ASCII number literal starting at the current digit.
+  void Number() {
+    char buf[kMaxAsciiNumber + 1];
+    int n = 0;
+    bool cut = false;
+    auto append = [&](int ch) {
+      if (n < kMaxAsciiNumber) {
+        buf[n++] = static_cast<char>(ch);
+      } else {
+        cut = true;
+      }
+      in_.Advance();
+    };
+    bool real = false;
+    while (IsDigit(in_.Cur())) append(in_.Cur());
+    if (in_.Cur() == '.') {
+      real = true;
+      append('.');
+      while (IsDigit(in_.Cur())) append(in_.Cur());
+    }
+    if (in_.Cur() == 'E' || in_.Cur() == 'e') {
+      real = true;
+      append(in_.Cur());
+      if (in_.Cur() == '+' || in_.Cur() == '-') append(in_.Cur());
+      while (IsDigit(in_.Cur())) append(in_.Cur());
+    }
+    buf[n] = '\0';
+    if (real) {
+      t_.tokKind = tkReal;
+      t_.tokValue = ConvertDecimal(buf);
+    } else {
+      uint32_t v = 0;  // wraps modulo 2^32, as the literal's 32-bit accumulator does
+      for (int i = 0; i < n; ++i) v = v * 10u + static_cast<uint32_t>(buf[i] - '0');
+      t_.tokKind = tkInteger;
+      t_.tokValue = static_cast<double>(static_cast<int32_t>(v));
+    }
+    if (cut) in_.Report(CutReport(T().msgNumberTooLong, kMaxAsciiNumber));
+  }
+
+  // A full-width number; the first digit's pair has been read past.
+  void WideNumber(char first) {
+    char buf[kMaxWideNumber + 1];
+    int n = 0;
+    buf[n++] = first;
+    bool cut = false;
+    while (IsSjisLead(in_.Cur())) {
+      int lead = in_.Cur();
+      int trail = in_.Peek();
+      char last = n > 0 ? buf[n - 1] : 0;
+      bool take = IsWideNumberPair(lead, trail) ||
+                  (IsWideSignPair(lead, trail) && (last == 'E' || last == 'e'));
+      if (!take) break;
+      if (n < kMaxWideNumber) {
+        buf[n++] = MapWideNumberChar(static_cast<unsigned char>(lead),
+                                     static_cast<unsigned char>(trail));
+      } else {
+        cut = true;
+      }
+      in_.Advance();
+      in_.Advance();
+    }
+    buf[n] = '\0';
+    t_.tokKind = tkReal;
+    t_.tokText[0] = '\0';
+    t_.tokValue = ConvertDecimal(buf);
+    if (cut) in_.Report(CutReport(T().msgNumberTooLong, kMaxWideNumber));
+  }
+
+  // A name of double-byte characters; the first pair has been read past and appended.
+  void WideName(int n) {
+    bool cut = false;
+    while (IsSjisLead(in_.Cur())) {
+      int lead = in_.Cur();
+      int trail = in_.Peek();
+      if (trail == 13 || FindWide(lead, trail) != nullptr) break;
+      if (n + 2 <= kTokTextSize - 1) {
+        t_.tokText[n++] = static_cast<char>(lead);
+        t_.tokText[n++] = static_cast<char>(trail);
+      } else {
+        cut = true;
+      }
+      in_.Advance();
+      in_.Advance();
+    }
+    t_.tokText[n] = '\0';
+    if (T().wordEnd == t_.tokText) std::strcpy(t_.tokText, "end");
+    t_.tokKind = tkName;
+    if (cut) in_.Report(CutReport(T().msgNameTooLong, kTokTextSize - 1));
+  }
+
+  // A double-byte character at the cursor. Returns true when a token was set, false to scan on.
+  bool DoubleByte() {
+    int lead = in_.Cur();
+    if (in_.Peek() == 13) {
+      // A lead byte at the end of a line: half a character, reported and passed over.
+      in_.Advance();
+      in_.Report(CharacterReport(T().msgUnusable, lead, T().capIgnore));
+      return false;
+    }
+    in_.Advance();
+    int trail = in_.Cur();
+    in_.Advance();
+    if (const WideEntry* e = FindWide(lead, trail)) {
+      if (e->kind == -1) return false;
+      if (e->kind > 0) {
+        SetToken(t_, e->kind, e->text);
+        return true;
+      }
+      if (trail == 0x49) return WideBang();
+      bool less = trail == 0x83;
+      if (in_.Cur() == 0x81 && in_.Peek() == 0x81) {
+        in_.Advance();
+        in_.Advance();
+        SetToken(t_, less ? tkLessEqual : tkGreaterEqual, less ? "<=" : ">=");
+      } else {
+        SetToken(t_, less ? tkLess : tkGreater, less ? "<" : ">");
+      }
       return true;
     }
-    if (!AtLineMark(s)) {
-      ReportCharacter(c, T().msgBangAscii, s.curChar, T().capIgnore);
+    if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) {
+      WideNumber(static_cast<char>('0' + (trail - 0x4F)));
+      return true;
+    }
+    t_.tokText[0] = static_cast<char>(lead);
+    t_.tokText[1] = static_cast<char>(trail);
+    WideName(2);
+    return true;
+  }
+
+  // "！" has been read past: "！＝" is a token, anything else is reported.
+  bool WideBang() {
+    if (IsSjisLead(in_.Cur())) {
+      int l2 = in_.Cur();
+      int t2 = in_.Peek();
+      if (t2 == 13) return false;  // the half character is reported on the next scan
+      in_.Advance();
+      in_.Advance();
+      if (l2 == 0x81 && t2 == 0x81) {
+        SetToken(t_, tkNotEqual, "!=");
+        return true;
+      }
+      ScanReport r;
+      r.format = &T().msgBangWide;
+      r.caption = &T().capIgnoreTight;
+      r.argument = ScanReport::Argument::kText;
+      r.text = {static_cast<char>(l2), static_cast<char>(t2)};
+      in_.Report(std::move(r));
     } else {
-      ReportCharacter(c, T().msgBangAscii, ' ', T().capIgnore);
+      in_.Report(CharacterReport(T().msgBangWideChar, in_.Cur(), T().capIgnoreTight));
     }
     return false;
   }
-  ReportCharacter(c, T().msgUnusable, ch, T().capIgnore);
-  ReadChar(c);
-  return false;
+
+  // ASCII punctuation at the cursor. Returns true when a token was set, false to scan on.
+  bool Punctuation() {
+    int ch = in_.Cur();
+    int32_t kind = PunctuationKind(ch);
+    if (kind >= 0) {
+      t_.tokKind = kind;
+      t_.tokText[0] = static_cast<char>(ch);
+      t_.tokText[1] = '\0';
+      in_.Advance();
+      return true;
+    }
+    if (ch == '<' || ch == '>') {
+      bool less = ch == '<';
+      in_.Advance();
+      if (in_.Cur() == '=') {
+        SetToken(t_, less ? tkLessEqual : tkGreaterEqual, less ? "<=" : ">=");
+        in_.Advance();
+      } else {
+        SetToken(t_, less ? tkLess : tkGreater, less ? "<" : ">");
+      }
+      return true;
+    }
+    if (ch == '!') {
+      in_.Advance();
+      if (in_.Cur() == '=') {
+        SetToken(t_, tkNotEqual, "!=");
+        in_.Advance();
+        return true;
+      }
+      int shown = in_.AtLineMark() ? ' ' : in_.Cur();
+      in_.Report(CharacterReport(T().msgBangAscii, shown, T().capIgnore));
+      return false;
+    }
+    in_.Report(CharacterReport(T().msgUnusable, ch, T().capIgnore));
+    in_.Advance();
+    return false;
+  }
+
+  Cursor& in_;
+  TokenState& t_;
+};
+
+// Cuts the token that starts at `column` of the line and adds it to the line's cached tokens.
+// Returns its index, or -1 when it cannot be cached.
+int CutAndCache(const SourceLine& line, int32_t column, int32_t curChar) {
+  LineCursor in(line.text, column, curChar);
+  TokenState t;
+  Scanner<LineCursor>(in, t).Next();
+  LineTokens& cache = line.tokens;
+  if (in.Overran() || cache.tokens.size() >= UINT16_MAX ||
+      cache.reports.size() + in.reports.size() >= UINT16_MAX) {
+    return -1;
+  }
+  CachedToken k;
+  k.start = column;
+  k.startChar = curChar;
+  k.end = in.Column();
+  k.endChar = in.Cur();
+  k.kind = t.tokKind;
+  k.value = t.tokValue;
+  k.textLen = static_cast<uint8_t>(std::strlen(t.tokText));
+  if (k.textLen < CachedToken::kShortText) {
+    std::memcpy(k.text, t.tokText, k.textLen);
+  } else {
+    k.longTextAt = static_cast<uint32_t>(cache.longTexts.size());
+    cache.longTexts.append(t.tokText, k.textLen + 1u);
+  }
+  k.keyword = static_cast<int16_t>(LookupCommand(t.tokText));
+  k.function = static_cast<int16_t>(LookupFunction(t.tokText));
+  k.reportsBegin = static_cast<uint16_t>(cache.reports.size());
+  for (ScanReport& r : in.reports) cache.reports.push_back(std::move(r));
+  k.reportsEnd = static_cast<uint16_t>(cache.reports.size());
+  cache.tokens.push_back(k);
+  return static_cast<int>(cache.tokens.size()) - 1;
+}
+
+// The index of the cached token that NextToken gives from the reader's position, cut now if it
+// is new; -1 when it cannot be cached.
+int FindCachedToken(const LexState& s) {
+  const std::vector<CachedToken>& tokens = s.line->tokens.tokens;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].start == s.column && tokens[i].startChar == s.curChar) return static_cast<int>(i);
+  }
+  return CutAndCache(*s.line, s.column, s.curChar);
+}
+
+// Leaves the cached token `i` of the current line as the current token.
+void SetCachedToken(InterpreterContext& c, const CachedToken& k, size_t i) {
+  TokenState& t = c.tok;
+  LexState& s = c.lex;
+  t.tokKind = k.kind;
+  if (k.textLen < CachedToken::kShortText) {
+    std::memcpy(t.tokText, k.text, CachedToken::kShortText);
+  } else {
+    std::memcpy(t.tokText, s.line->tokens.longTexts.data() + k.longTextAt, k.textLen + 1u);
+  }
+  if (k.kind == tkInteger || k.kind == tkReal) t.tokValue = k.value;
+  t.keyword = k.keyword;
+  t.function = k.function;
+  // The next call starts where this token ends: at the next cached token, or, at the line's
+  // end, at this one again.
+  s.tokenHint = static_cast<int32_t>(k.end == k.start ? i : i + 1);
+  s.column = k.end;
+  s.curChar = k.endChar;
+}
+
+// NextToken when the hint does not lead to a token without reports.
+void NextTokenFromCache(InterpreterContext& c) {
+  LexState& s = c.lex;
+  int i = s.lineLoaded && s.line != nullptr ? FindCachedToken(s) : -1;
+  if (i < 0) {
+    ScanNextToken(c);
+    return;
+  }
+  const LineTokens& cache = s.line->tokens;
+  const CachedToken k = cache.tokens[static_cast<size_t>(i)];  // a message box may let it grow
+  for (uint16_t r = k.reportsBegin; r < k.reportsEnd; ++r) {
+    const ScanReport& report = cache.reports[r];
+    ShowReport(c, ReportText(report, c.sourceName, s.lineNo), *report.caption);
+  }
+  SetCachedToken(c, k, static_cast<size_t>(i));
 }
 
 }  // namespace
@@ -321,70 +529,27 @@ char MapWideNumberChar(unsigned char lead, unsigned char trail) {
   return 0;
 }
 
-void ScanNumber(InterpreterContext& c) {
-  LexState& s = c.lex;
-  char buf[kMaxAsciiNumber + 1];
-  int n = 0;
-  bool cut = false;
-  auto append = [&](int ch) {
-    if (n < kMaxAsciiNumber) {
-      buf[n++] = static_cast<char>(ch);
-    } else {
-      cut = true;
-    }
-    ReadChar(c);
-  };
-  bool real = false;
-  while (IsDigit(s.curChar)) append(s.curChar);
-  if (s.curChar == '.') {
-    real = true;
-    append('.');
-    while (IsDigit(s.curChar)) append(s.curChar);
-  }
-  if (s.curChar == 'E' || s.curChar == 'e') {
-    real = true;
-    append(s.curChar);
-    if (s.curChar == '+' || s.curChar == '-') append(s.curChar);
-    while (IsDigit(s.curChar)) append(s.curChar);
-  }
-  buf[n] = '\0';
-  if (real) {
-    c.tok.tokKind = tkReal;
-    c.tok.tokValue = ConvertDecimal(buf);
-  } else {
-    uint32_t v = 0;  // wraps modulo 2^32, as the literal's 32-bit accumulator does
-    for (int i = 0; i < n; ++i) v = v * 10u + static_cast<uint32_t>(buf[i] - '0');
-    c.tok.tokKind = tkInteger;
-    c.tok.tokValue = static_cast<double>(static_cast<int32_t>(v));
-  }
-  if (cut) ReportCut(c, T().msgNumberTooLong, kMaxAsciiNumber);
+void ScanNextToken(InterpreterContext& c) {
+  ReaderCursor in(c);
+  c.tok.keyword = kNotLookedUp;
+  c.tok.function = kNotLookedUp;
+  Scanner<ReaderCursor>(in, c.tok).Next();
 }
 
 void NextToken(InterpreterContext& c) {
-  LexState& s = c.lex;
-  TokenState& t = c.tok;
-  for (;;) {
-    t.tokText[0] = '\0';
-    while (s.curChar == ' ') ReadChar(c);
-    int ch = s.curChar;
-    if (IsAsciiLetter(ch)) {
-      ScanAsciiWord(c);
-      return;
+  const LexState& s = c.lex;
+  if (s.lineLoaded && s.line != nullptr) {
+    const std::vector<CachedToken>& tokens = s.line->tokens.tokens;
+    auto i = static_cast<size_t>(s.tokenHint);
+    if (i < tokens.size()) {
+      const CachedToken& k = tokens[i];
+      if (k.start == s.column && k.startChar == s.curChar && k.reportsBegin == k.reportsEnd) {
+        SetCachedToken(c, k, i);
+        return;
+      }
     }
-    if (IsDigit(ch)) {
-      ScanNumber(c);
-      return;
-    }
-    if (ch == 13 && AtLineMark(s)) {
-      SetToken(t, tkEol, "Next Line");
-      return;
-    }
-    if (IsSjisLead(ch)) {
-      if (ScanDoubleByte(c)) return;
-      continue;
-    }
-    if (ScanPunctuation(c)) return;
   }
+  NextTokenFromCache(c);
 }
 
 }  // namespace zamiro

@@ -234,9 +234,15 @@ Complex Compute(InterpreterContext& c, Fn fn, Complex a, Complex b) {
 
 }  // namespace
 
+int LookupFunction(const char* text) {
+  const FunctionRow* row = Functions().Find(text);
+  return row != nullptr ? static_cast<int>(row - kFunctions) : -1;
+}
+
 bool CallBuiltinFunction(InterpreterContext& c, Complex* result) {
-  const FunctionRow* row = Functions().Find(c.tok.tokText);
-  if (row == nullptr) return false;
+  int function = c.tok.function != kNotLookedUp ? c.tok.function : LookupFunction(c.tok.tokText);
+  if (function < 0) return false;
+  const FunctionRow* row = &kFunctions[function];
   NextToken(c);
   Complex a;
   Complex b;

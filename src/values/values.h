@@ -37,6 +37,8 @@ Complex EvalSum(InterpreterContext& c);
 Complex EvalTerm(InterpreterContext& c);
 Complex EvalPrimary(InterpreterContext& c);
 
+// The number of the built-in function that `text` names, or -1.
+int LookupFunction(const char* text);
 // Built-in functions: true when the current token names one; *result is then its value.
 bool CallBuiltinFunction(InterpreterContext& c, Complex* result);
 // Reseeds the generator of rand and random.

@@ -1,0 +1,95 @@
+// The lines the reader reads, each with the tokens cut from it.
+//
+// A position of the reader refers to its line instead of holding a copy of the line's bytes, so
+// saving and restoring a position copies a few numbers. A line therefore never changes while
+// any position may refer to it: when a source's line is read again and its bytes differ (a
+// procedure redefined while it runs, say), the reader gets a new line and the old one is kept.
+// No position outlives the top-level statement that made it, so the lines are released when
+// the next top-level statement starts.
+//
+// The tokens of a line are cut once, when NextToken first starts at a column, and replayed every
+// later time it starts there: NextToken's result depends only on the line's bytes and the column.
+// The tokenizer's reports are recorded with the token and shown again at every replay.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zamiro {
+
+// A report of the tokenizer about a character or a token (Format(format, sourceName, lineNo,
+// column, argument)); the source name and line number are those of the moment it is shown.
+struct ScanReport {
+  enum class Argument { kCharacter, kText, kNumber };
+  const std::string* format = nullptr;
+  const std::string* caption = nullptr;
+  int32_t column = 0;
+  Argument argument = Argument::kNumber;
+  int32_t number = 0;  // the character or the number
+  std::string text;
+};
+
+// The message of a report.
+std::string ReportText(const ScanReport& r, const char* sourceName, int32_t lineNo);
+
+// What NextToken does when it starts at `start`: the token it leaves, the column and character
+// after it, and the reports it shows first.
+struct CachedToken {
+  static constexpr int kShortText = 16;
+
+  int32_t start = 0;
+  int32_t startChar = 0;  // curChar there (always the byte before `start`, or 13 past the end)
+  int32_t end = 0;
+  int32_t endChar = 0;
+  int32_t kind = 0;
+  int16_t keyword = 0;         // LookupCommand of the text
+  int16_t function = 0;        // LookupFunction of the text
+  double value = 0;            // numbers only: other tokens leave tokValue as it was
+  char text[kShortText] = {};  // the text when it is shorter, NUL-padded
+  uint32_t longTextAt = 0;     // otherwise its place in LineTokens::longTexts
+  uint8_t textLen = 0;
+  uint16_t reportsBegin = 0;
+  uint16_t reportsEnd = 0;
+};
+
+struct LineTokens {
+  std::vector<CachedToken> tokens;  // in the order they were first cut
+  std::string longTexts;            // the texts of kShortText bytes or more, NUL-terminated
+  std::vector<ScanReport> reports;
+};
+
+struct SourceLine {
+  SourceLine(const void* source, int32_t index, std::string_view text)
+      : source(source), index(index), text(text) {}
+  const void* source;  // where it was read: the list, or nullptr for the input queue
+  int32_t index;       // its 0-based index there
+  const std::string text;
+  mutable LineTokens tokens;  // filled as NextToken reaches new columns
+};
+
+class LineStore {
+ public:
+  // The line `index` of `source` (nullptr: the input queue) whose bytes are `text`: the line
+  // given out before for that place if its bytes are the same, otherwise a new line.
+  const SourceLine* Intern(const void* source, int32_t index, std::string_view text);
+  // At the start of a top-level statement: every line but `keep` is released.
+  void Release(const SourceLine* keep);
+
+ private:
+  struct Lines {
+    const void* source = nullptr;
+    int32_t first = 0;  // the index of lines[0]
+    std::vector<std::unique_ptr<SourceLine>> lines;
+  };
+  Lines& LinesOf(const void* source);
+  std::unique_ptr<SourceLine> Take(const SourceLine* line);
+
+  std::vector<Lines> sources_;
+  size_t recent_ = 0;  // the entry of sources_ used last: a body is read line after line
+  std::vector<std::unique_ptr<SourceLine>> replaced_;  // still referred to, perhaps
+};
+
+}  // namespace zamiro
