@@ -305,6 +305,19 @@ class TForm1Test : public QObject {
     QCOMPARE(form->Memo2->document()->blockCount(), 200000);
   }
 
+  void closingWhileAMessageOrTheEditorIsOpen() {
+    Type(QStringLiteral("xyz"));
+    QTRY_VERIFY_WITH_TIMEOUT(OpenMessageBox() != nullptr, kWaitMs);
+    form->close();
+    QVERIFY(OpenMessageBox() == nullptr);
+    cleanup();
+    init();
+    Type(QStringLiteral("to tri"));
+    QTRY_VERIFY_WITH_TIMEOUT(form->Form2->isVisible(), kWaitMs);
+    form->close();
+    QVERIFY(!form->Form2->isVisible());
+  }
+
   void closingEndsASleep() {
     Type(QStringLiteral("sleep 1e12"));
     QTest::qWait(100);
