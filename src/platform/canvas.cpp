@@ -277,6 +277,11 @@ Canvas::Canvas() : image_(std::make_unique<QImage>()), scratch_(std::make_unique
 
 Canvas::~Canvas() = default;
 
+const QImage& Canvas::Image() const {
+  MakeCurrent();
+  return *image_;
+}
+
 int Canvas::Width() const {
   return image_->width();
 }
@@ -287,11 +292,12 @@ int Canvas::Height() const {
 
 // The bitmap's rows for one drawing operation: taking them copies the bitmap first if the
 // window holds a copy of it, once rather than for every row.
-Canvas::Rows Canvas::WritableRows() {
+Canvas::Rows Canvas::WritableRows() const {
   return {image_->bits(), static_cast<ptrdiff_t>(image_->bytesPerLine())};
 }
 
 void Canvas::SetSize(int width, int height) {
+  MakeCurrent();  // a waiting cursor stays on the old pixels
   if (width <= 0 || height <= 0) {
     *image_ = QImage();
     return;
@@ -325,11 +331,6 @@ void Canvas::SetBrushStyle(TBrushStyle style) {
   if (style == bsClear) brushColour_ = kWhite;
 }
 
-uint32_t Canvas::Combine(uint32_t dst, uint32_t colour) const {
-  const QRgb rgb = ToRgb(colour);
-  return penMode_ == pmXor ? (dst ^ (rgb & 0xFFFFFF)) : rgb;
-}
-
 void Canvas::MoveTo(double x, double y) {
   penPos_ = {Whole(x), Whole(y)};
 }
@@ -343,34 +344,55 @@ void Canvas::LineTo(double x, double y) {
 // One-pixel lines are stepped here rather than by the painter, whose one-pixel lines leave
 // out the last pixel in its own drawing order, which is the start of some lines.
 void Canvas::ThinLine(QPointF a, QPointF b) {
-  if (!(InsideLimit(a) && InsideLimit(b)) && !ClipToLimit(a, b)) return;
-  const int64_t x0 = std::llround(a.x()), y0 = std::llround(a.y());
-  const int64_t dx = std::llround(b.x()) - x0, dy = std::llround(b.y()) - y0;
+  if (InsideLimit(a) && InsideLimit(b)) {
+    // Whole coordinates already: no rounding needed.
+    Step(static_cast<int64_t>(a.x()), static_cast<int64_t>(a.y()), static_cast<int64_t>(b.x()),
+         static_cast<int64_t>(b.y()));
+  } else if (ClipToLimit(a, b)) {
+    Step(std::llround(a.x()), std::llround(a.y()), std::llround(b.x()), std::llround(b.y()));
+  }
+}
+
+// Steps from (x0, y0) toward (x1, y1) along the major axis, leaving out the end point; the
+// minor offset of step i is the exact one rounded half up, (2 |minor| i + steps) div
+// (2 steps), kept as a quotient and remainder. Only the steps whose major coordinate lies on
+// the bitmap are visited; pixels are written straight into the rows.
+void Canvas::Step(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  const int64_t dx = x1 - x0, dy = y1 - y0;
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
-  const int64_t steps = std::llabs(major);  // the end point is left out
+  const int64_t steps = std::llabs(major);
+  if (steps == 0) return;
   const int64_t majorStep = major < 0 ? -1 : 1, minorStep = minor < 0 ? -1 : 1;
   const int64_t majorStart = xMajor ? x0 : y0, minorStart = xMajor ? y0 : x0;
   const int64_t majorSize = xMajor ? Width() : Height(), minorSize = xMajor ? Height() : Width();
-  // Only the steps whose major coordinate lies on the bitmap are visited.
-  int64_t first = majorStep > 0 ? -majorStart : majorStart - (majorSize - 1);
-  int64_t last = majorStep > 0 ? majorSize - 1 - majorStart : majorStart;
-  first = std::max<int64_t>(first, 0);
-  last = std::min<int64_t>(last, steps - 1);
-  const int64_t absMinor = std::llabs(minor);
+  const int64_t first =
+      std::max<int64_t>(majorStep > 0 ? -majorStart : majorStart - (majorSize - 1), 0);
+  const int64_t last =
+      std::min<int64_t>(majorStep > 0 ? majorSize - 1 - majorStart : majorStart, steps - 1);
+  if (first > last) return;
+  const int64_t twoSteps = 2 * steps, twoMinor = 2 * std::llabs(minor);
+  const int64_t start = twoMinor * first + steps;
+  int64_t offset = start / twoSteps, rest = start % twoSteps;
+  const bool exclusive = penMode_ == pmXor;
+  const QRgb rgb = exclusive ? ToRgb(penColour_) & 0xFFFFFF : ToRgb(penColour_);
   const Rows rows = WritableRows();
   for (int64_t i = first; i <= last; ++i) {
-    // The minor offset is the exact one rounded half up.
-    const int64_t offset = steps == 0 ? 0 : (2 * absMinor * i + steps) / (2 * steps);
     const int64_t m = majorStart + majorStep * i, n = minorStart + minorStep * offset;
-    if (n < 0 || n >= minorSize) continue;
-    const int x = static_cast<int>(xMajor ? m : n), y = static_cast<int>(xMajor ? n : m);
-    QRgb* dst = rows.Row(y) + x;
-    *dst = Combine(*dst, penColour_);
+    if (n >= 0 && n < minorSize) {
+      QRgb* dst = xMajor ? rows.Row(static_cast<int>(n)) + m : rows.Row(static_cast<int>(m)) + n;
+      *dst = exclusive ? *dst ^ rgb : rgb;
+    }
+    rest += twoMinor;
+    if (rest >= twoSteps) {
+      rest -= twoSteps;
+      ++offset;
+    }
   }
 }
 
 void Canvas::DrawSegments(const CanvasPoint* points, size_t count) {
+  MakeCurrent();
   if (image_->isNull() || count < 2) return;
   if (penWidth_ <= 1) {
     for (size_t i = 1; i < count; ++i) {
@@ -462,6 +484,7 @@ void Canvas::Polygon(const CanvasPoint* points, size_t count) {
 // copy-mode drawing), then applies the mask with the pen mode and the brush's hatch. The
 // brush covers the inside as a one-pixel pen leaves it; a wider pen is laid over it.
 void Canvas::DrawFigure(const FigureSpec& f) {
+  MakeCurrent();
   if (image_->isNull() || f.right <= f.left || f.bottom <= f.top) return;
   const int width = std::min(penWidth_, kMaxDrawnPenWidth);
   const double margin = width / 2 + 2;
@@ -528,6 +551,7 @@ void Canvas::ApplyMask(const QImage& mask, int width, int height, int left, int 
 }
 
 void Canvas::FillRect(double x1, double y1, double x2, double y2) {
+  MakeCurrent();
   if (image_->isNull() || brushStyle_ == bsClear) return;
   double l, r, t, b;
   FillSpan(Clamped(x1), Clamped(x2), &l, &r);
@@ -548,22 +572,99 @@ void Canvas::FillRect(double x1, double y1, double x2, double y2) {
 }
 
 void Canvas::SetPixel(double x, double y, uint32_t colour) {
+  MakeCurrent();
   const double px = Whole(x), py = Whole(y);
   if (px < 0 || py < 0 || px >= Width() || py >= Height()) return;
   image_->setPixel(static_cast<int>(px), static_cast<int>(py), ToRgb(colour));
 }
 
 uint32_t Canvas::Pixel(int x, int y) const {
+  MakeCurrent();
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
   return FromRgb(image_->pixel(x, y));
 }
 
 void Canvas::StretchDraw(double x1, double y1, double x2, double y2, const QImage& picture) {
+  MakeCurrent();
   if (image_->isNull() || picture.isNull()) return;
   QPainter p(image_.get());
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const int l = ClampedInt(x1), t = ClampedInt(y1);
   p.drawImage(QRect(l, t, ClampedInt(x2) - l, ClampedInt(y2) - t), picture);
+}
+
+void Canvas::ToggleXorFigure(const XorFigure& figure) {
+  if (xorDrawing_ == XorDrawing::kByDrawing) {
+    figure.draw(figure, *this);
+    return;
+  }
+  // A clear brush, or a black one, changes no pixel.
+  if (brushStyle_ == bsClear || brushColour_ == 0) return;
+  const WaitingFigure w{figure, brushColour_, brushStyle_, penWidth_};
+  if (waiting_ && *waiting_ == w) {
+    waiting_.reset();  // drawn twice: the pixels stay as they are
+    return;
+  }
+  MakeCurrent();
+  if (xorDrawing_ == XorDrawing::kAtOnce) {
+    ApplyXorFigure(w);
+  } else {
+    waiting_ = w;
+  }
+}
+
+void Canvas::MakeCurrent() const {
+  if (!waiting_) return;
+  const WaitingFigure w = *waiting_;
+  waiting_.reset();
+  // Sound: a figure only waits on a canvas someone changed, so the canvas is not a const
+  // object.
+  const_cast<Canvas*>(this)->ApplyXorFigure(w);
+}
+
+// Whether the figure's square lies wholly on the bitmap, and whether any of it does.
+bool Canvas::SquareOnBitmap(const XorFigure& f, bool* anyPart) const {
+  constexpr double kReach = XorMask::kSide / 2;
+  const double left = f.x - kReach, top = f.y - kReach;
+  const double right = left + XorMask::kSide, bottom = top + XorMask::kSide;
+  *anyPart = right > 0 && bottom > 0 && left < Width() && top < Height();
+  // Beyond kCoordLimit `draw` would meet clamped corners.
+  return left >= 0 && top >= 0 && right <= std::min<double>(Width(), kCoordLimit) &&
+         bottom <= std::min<double>(Height(), kCoordLimit);
+}
+
+// On the bitmap, each covered pixel under the hatch becomes pixel ^ brush colour; at an edge
+// the figure is drawn by its own routine with the brush and pen it was drawn with.
+void Canvas::ApplyXorFigure(const WaitingFigure& w) {
+  bool anyPart = false;
+  if (!SquareOnBitmap(w.figure, &anyPart)) {
+    if (!anyPart) return;
+    const uint32_t colour = brushColour_;
+    const TBrushStyle style = brushStyle_;
+    const int width = penWidth_;
+    brushColour_ = w.brushColour;
+    brushStyle_ = w.brushStyle;
+    penWidth_ = w.penWidth;
+    w.figure.draw(w.figure, *this);
+    brushColour_ = colour;
+    brushStyle_ = style;
+    penWidth_ = width;
+    return;
+  }
+  XorMask mask;
+  w.figure.cover(w.figure, &mask);
+  const int left = static_cast<int>(w.figure.x) - XorMask::kSide / 2;
+  const int top = static_cast<int>(w.figure.y) - XorMask::kSide / 2;
+  const QRgb bits = ToRgb(w.brushColour) & 0xFFFFFF;
+  const Rows rows = WritableRows();
+  for (int j = 0; j < XorMask::kSide; ++j) {
+    const unsigned hatch = HatchRow(w.brushStyle, top + j);
+    QRgb* dst = rows.Row(top + j);
+    for (uint32_t row = mask.rows[j]; row != 0; row &= row - 1) {
+      const int x = left + __builtin_ctz(row);
+      if (((hatch >> (x & 7)) & 1) != 0) dst[x] ^= bits;
+    }
+  }
 }
 
 }  // namespace zamiro

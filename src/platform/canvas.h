@@ -25,11 +25,18 @@
 // toward zero when drawn. Any double is accepted: NaN counts as 0, lines are clipped to the
 // bitmap in floating point (so far-away points keep the line's direction), and the corners
 // of other figures are clamped to +-kCoordLimit.
+//
+// Exclusive-or figures (the turtle cursor) may be drawn late: a figure drawn again at the
+// same place with the same brush while its first drawing still waits cancels it, so a cursor
+// erased and redrawn around every move costs nothing. Whatever reads or draws on the bitmap
+// first applies a waiting figure (MakeCurrent), so the bitmap is, whenever anyone looks, the
+// one that drawing everything at once would give.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QImage;
 class QPointF;
@@ -67,6 +74,37 @@ constexpr int kMaxDrawnPenWidth = (1 << 15) - 1;
 // True when the hatch of `style` covers pixel (x, y) (always for bsSolid, never for bsClear).
 bool HatchCovers(TBrushStyle style, int x, int y);
 
+// The pixels a small figure covers within the square of kSide pixels whose top-left corner
+// is (x - kSide / 2, y - kSide / 2): bit i of rows[j] is pixel (x - kSide / 2 + i,
+// y - kSide / 2 + j).
+struct XorMask {
+  static constexpr int kSide = 32;
+  uint32_t rows[kSide] = {};
+};
+
+class Canvas;
+
+// A small figure combined with the bitmap by exclusive-or with the brush: where it is (whole
+// pixels), which way it turns, and two routines: `draw` draws it with the canvas's own
+// operations, touching nothing outside its XorMask square; `cover` says which pixels `draw`
+// changes when the square lies wholly on the bitmap (near the edges the painter's clipping
+// can change a pixel, so there `draw` is used). Equal figures cover equal pixels.
+struct XorFigure {
+  double x = 0;
+  double y = 0;
+  double turn = 0;
+  void (*cover)(const XorFigure& figure, XorMask* mask) = nullptr;
+  void (*draw)(const XorFigure& figure, Canvas& canvas) = nullptr;
+
+  bool operator==(const XorFigure& o) const {
+    return x == o.x && y == o.y && turn == o.turn && cover == o.cover && draw == o.draw;
+  }
+};
+
+// How ToggleXorFigure draws: late when it can (the normal way), at once, or at once by the
+// figure's `draw` routine. The last two are for checking the first against.
+enum class XorDrawing : uint8_t { kDeferred, kAtOnce, kByDrawing };
+
 class Canvas {
  public:
   Canvas();
@@ -74,8 +112,8 @@ class Canvas {
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  // The bitmap. A fresh canvas is 0x0 and draws nothing.
-  const QImage& Image() const { return *image_; }
+  // The bitmap, made current. A fresh canvas is 0x0 and draws nothing.
+  const QImage& Image() const;
   int Width() const;
   int Height() const;
   // Resizes the bitmap, keeping the pixels at their positions (cropped when it shrinks) and
@@ -114,6 +152,16 @@ class Canvas {
   // Draws `picture` scaled into the box, without smoothing.
   void StretchDraw(double x1, double y1, double x2, double y2, const QImage& picture);
 
+  // Draws `figure` with the brush by exclusive-or, as its `draw` routine would with the brush
+  // and pen width of this moment: each pixel it covers where the brush's hatch does becomes
+  // pixel ^ brush colour, so drawing it twice restores every pixel. The drawing may wait (see
+  // the top of this file).
+  void ToggleXorFigure(const XorFigure& figure);
+  // Applies a waiting exclusive-or figure. Const because no one can tell the difference:
+  // Image, Pixel and every drawing call it first. Callers share the bitmap's lock.
+  void MakeCurrent() const;
+  void SetXorDrawing(XorDrawing how) { xorDrawing_ = how; }
+
  private:
   enum class Figure { kRectangle, kEllipse, kChord, kArc, kPolygon };
   struct FigureSpec;
@@ -123,13 +171,28 @@ class Canvas {
     ptrdiff_t bytesPerLine;
     uint32_t* Row(int y) const { return reinterpret_cast<uint32_t*>(base + y * bytesPerLine); }
   };
-  Rows WritableRows();
+  // Const for MakeCurrent's sake: the bitmap is held by pointer.
+  Rows WritableRows() const;
   // A cleared mask of at least the size, kept from figure to figure.
   QImage* Scratch(int width, int height);
   void ApplyMask(const QImage& mask, int width, int height, int left, int top);
   void DrawSegments(const CanvasPoint* points, size_t count);
   void ThinLine(QPointF a, QPointF b);
-  uint32_t Combine(uint32_t dst, uint32_t colour) const;
+  void Step(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+  // A figure with the brush and pen width it was drawn with (the width can move the
+  // painter's pixels of `draw`).
+  struct WaitingFigure {
+    XorFigure figure;
+    uint32_t brushColour;
+    TBrushStyle brushStyle;
+    int penWidth;
+    bool operator==(const WaitingFigure& o) const {
+      return figure == o.figure && brushColour == o.brushColour && brushStyle == o.brushStyle &&
+             penWidth == o.penWidth;
+    }
+  };
+  void ApplyXorFigure(const WaitingFigure& w);
+  bool SquareOnBitmap(const XorFigure& f, bool* anyPart) const;
 
   std::unique_ptr<QImage> image_;
   std::unique_ptr<QImage> scratch_;  // where figures are drawn before they are applied
@@ -139,6 +202,8 @@ class Canvas {
   uint32_t brushColour_ = kWhite;
   TBrushStyle brushStyle_ = bsSolid;
   CanvasPoint penPos_;
+  XorDrawing xorDrawing_ = XorDrawing::kDeferred;
+  mutable std::optional<WaitingFigure> waiting_;  // drawn but not yet on the bitmap
 };
 
 }  // namespace zamiro

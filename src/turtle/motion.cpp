@@ -81,7 +81,7 @@ void ForwardStatement(InterpreterContext& c, bool back) {
 // The cursor is erased before the angle is read, so an error in it leaves the cursor off the
 // picture while the turtle counts as shown; the next erase draws it back as a stray image.
 void TurnStatement(InterpreterContext& c, bool left) {
-  {
+  if (!c.turtle.turtleHidden) {  // only this thread changes it
     PictureStep s(c);
     CursorIfShown(s);
   }

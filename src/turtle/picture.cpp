@@ -1,6 +1,10 @@
 #include "turtle/picture.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <mutex>
+#include <unordered_map>
 
 #include "interp/context.h"
 
@@ -15,6 +19,78 @@ double CursorDx(double a, double r) {
 }
 double CursorDy(double a, double r) {
   return std::trunc(std::cos(a * kAnglePi / 180) * r);
+}
+
+// Where the cursor's wing points and eyes lie from its centre, for a whole heading h.
+struct CursorOffsets {
+  double wingRx, wingRy, wingLx, wingLy, eyeRx, eyeRy, eyeLx, eyeLy;
+};
+
+CursorOffsets OffsetsFor(double h) {
+  return {CursorDx(h + 80, 12), CursorDy(h + 80, 12), CursorDx(h - 80, 12), CursorDy(h - 80, 12),
+          CursorDx(h + 35, 7),  CursorDy(h + 35, 7),  CursorDx(h - 35, 7),  CursorDy(h - 35, 7)};
+}
+
+// The cursor's four figures with the canvas's operations, pen black and exclusive-or: the
+// outlines change nothing, the brush shows. The pen is given back as it was.
+void DrawCursorFiguresAt(double x, double y, const CursorOffsets& o, Canvas& canvas) {
+  const TPenMode mode = canvas.PenMode();
+  const uint32_t colour = canvas.PenColour();
+  canvas.SetPenMode(pmXor);
+  canvas.SetPenColour(0);
+  canvas.Ellipse(x - 12, y - 12, x + 12, y + 12);
+  canvas.Chord(x - 11, y - 11, x + 11, y + 11, x + o.wingRx, y - o.wingRy, x + o.wingLx,
+               y - o.wingLy);
+  canvas.Ellipse(x + o.eyeRx - 4, y - o.eyeRy - 4, x + o.eyeRx + 4, y - o.eyeRy + 4);
+  canvas.Ellipse(x + o.eyeLx - 4, y - o.eyeLy - 4, x + o.eyeLx + 4, y - o.eyeLy + 4);
+  canvas.SetPenMode(mode);
+  canvas.SetPenColour(colour);
+}
+
+void DrawCursorFigures(const XorFigure& f, Canvas& canvas) {
+  DrawCursorFiguresAt(f.x, f.y, OffsetsFor(f.turn), canvas);
+}
+
+constexpr int kCoverReach = XorMask::kSide / 2;  // the figures span -12 to +12
+
+using CoverRows = std::array<uint32_t, XorMask::kSide>;
+
+// Which pixels the four figures change, found by drawing them with a white brush on a white
+// scratch picture: the ones covered an odd number of times turn black.
+CoverRows DrawnCover(const CursorOffsets& o) {
+  constexpr int kCentre = XorMask::kSide, kSide = 2 * kCentre;
+  Canvas k;
+  k.SetSize(kSide, kSide);
+  DrawCursorFiguresAt(kCentre, kCentre, o, k);
+  CoverRows rows{};
+  for (int j = 0; j < XorMask::kSide; ++j) {
+    for (int i = 0; i < XorMask::kSide; ++i) {
+      if (k.Pixel(kCentre - kCoverReach + i, kCentre - kCoverReach + j) != kWhite) {
+        rows[static_cast<size_t>(j)] |= uint32_t{1} << i;
+      }
+    }
+  }
+  return rows;
+}
+
+// Covers by their offsets, each in -12 to 12: a few hundred headings' worth in all.
+CoverRows CachedCover(const CursorOffsets& o) {
+  static std::mutex mutex;
+  static std::unordered_map<uint64_t, CoverRows> covers;
+  uint64_t key = 0;
+  for (double v : {o.wingRx, o.wingRy, o.wingLx, o.wingLy, o.eyeRx, o.eyeRy, o.eyeLx, o.eyeLy}) {
+    key = key << 5 | static_cast<uint64_t>(v + 12);
+  }
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = covers.find(key);
+  if (found != covers.end()) return found->second;
+  if (covers.size() >= 4096) covers.clear();  // a bound, never expected to be reached
+  return covers.emplace(key, DrawnCover(o)).first->second;
+}
+
+void CursorCover(const XorFigure& f, XorMask* mask) {
+  const CoverRows rows = CachedCover(OffsetsFor(f.turn));
+  std::copy(rows.begin(), rows.end(), mask->rows);
 }
 
 // Home at the centre of the shown image, facing up. The caller holds the lock.
@@ -43,22 +119,13 @@ int StandardColourIndex(uint32_t colour) {
 
 void DrawTurtleCursor(const TurtleState& t, Canvas& canvas) {
   // The cursor turns in whole degrees and sits on whole pixels.
-  const double x = std::trunc(t.turtleX), y = std::trunc(t.turtleY);
-  const double h = std::trunc(t.turtleHeading);
-  const double wingRx = CursorDx(h + 80, 12), wingRy = CursorDy(h + 80, 12);
-  const double wingLx = CursorDx(h - 80, 12), wingLy = CursorDy(h - 80, 12);
-  const double eyeRx = CursorDx(h + 35, 7), eyeRy = CursorDy(h + 35, 7);
-  const double eyeLx = CursorDx(h - 35, 7), eyeLy = CursorDy(h - 35, 7);
-  const TPenMode mode = canvas.PenMode();
-  const uint32_t colour = canvas.PenColour();
-  canvas.SetPenMode(pmXor);
-  canvas.SetPenColour(0);
-  canvas.Ellipse(x - 12, y - 12, x + 12, y + 12);
-  canvas.Chord(x - 11, y - 11, x + 11, y + 11, x + wingRx, y - wingRy, x + wingLx, y - wingLy);
-  canvas.Ellipse(x + eyeRx - 4, y - eyeRy - 4, x + eyeRx + 4, y - eyeRy + 4);
-  canvas.Ellipse(x + eyeLx - 4, y - eyeLy - 4, x + eyeLx + 4, y - eyeLy + 4);
-  canvas.SetPenMode(mode);
-  canvas.SetPenColour(colour);
+  const XorFigure f{std::trunc(t.turtleX), std::trunc(t.turtleY), std::trunc(t.turtleHeading),
+                    CursorCover, DrawCursorFigures};
+  if (std::isfinite(f.turn)) {
+    canvas.ToggleXorFigure(f);
+  } else {
+    DrawCursorFigures(f, canvas);  // no offsets to cache by
+  }
 }
 
 void FormShow(InterpreterContext& c, int imageWidth, int imageHeight) {

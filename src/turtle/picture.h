@@ -47,7 +47,9 @@ void FormResize(InterpreterContext& c, int panelWidth, int panelHeight, int imag
                 int imageHeight);
 
 // Draws the turtle cursor into the canvas with an exclusive-or pen, so a second call with
-// the same state and brush erases it. The caller holds the picture's lock.
+// the same state and brush erases it. The caller holds the picture's lock. The canvas may
+// hold the drawing back (an erase right after a draw then costs nothing); it applies it
+// before anyone reads or draws on the bitmap (Canvas::MakeCurrent).
 void DrawTurtleCursor(const TurtleState& t, Canvas& canvas);
 
 // The turtle's pen and fill settings and put's colour number as the interpreter starts them.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -508,6 +509,183 @@ TEST(Canvas, StretchDrawScalesWithoutSmoothing) {
   f.k.StretchDraw(0, 0, 8, 4, src.k.Image());
   EXPECT_EQ(Rows(f.k, kRed, 0, 0, 7, 3), "####....\n####....\n####....\n####....\n");
   EXPECT_EQ(Count(f.k, kWhite), 16);
+}
+
+// ---- One-pixel lines, against their formula ----
+
+// Pixel i of a line from (x0, y0) to (x1, y1), end left out: i along the major axis, the
+// exact minor offset rounded half up.
+std::vector<uint32_t> FormulaLine(int w, int h, int x0, int y0, int x1, int y1, uint32_t colour,
+                                  std::vector<uint32_t> px, bool exclusive) {
+  const int64_t dx = x1 - x0, dy = y1 - y0;
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+  const int64_t steps = std::llabs(major);
+  for (int64_t i = 0; i < steps; ++i) {
+    const int64_t off = (2 * std::llabs(minor) * i + steps) / (2 * steps);
+    const int64_t m = (xMajor ? x0 : y0) + (major < 0 ? -i : i);
+    const int64_t n = (xMajor ? y0 : x0) + (minor < 0 ? -off : off);
+    const int64_t x = xMajor ? m : n, y = xMajor ? n : m;
+    if (x < 0 || y < 0 || x >= w || y >= h) continue;
+    uint32_t& p = px[static_cast<size_t>(y * w + x)];
+    p = exclusive ? p ^ colour : colour;
+  }
+  return px;
+}
+
+TEST(Canvas, OnePixelLinesFollowTheirFormulaOnAndOffTheBitmap) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> coord(-60, 100);
+  for (int n = 0; n < 2000; ++n) {
+    Fresh f(41, 29);
+    PaintBackground(f.k);
+    const bool exclusive = n % 3 == 0;
+    f.k.SetPenMode(exclusive ? pmXor : pmCopy);
+    f.k.SetPenColour(0x3366CC);
+    const int x0 = coord(random), y0 = coord(random), x1 = coord(random), y1 = coord(random);
+    const std::vector<uint32_t> want =
+        FormulaLine(41, 29, x0, y0, x1, y1, 0x3366CC, Snapshot(f.k), exclusive);
+    f.k.MoveTo(x0, y0);
+    f.k.LineTo(x1, y1);
+    ASSERT_EQ(Snapshot(f.k), want) << x0 << "," << y0 << " to " << x1 << "," << y1;
+  }
+}
+
+// ---- Exclusive-or figures that wait ----
+
+// A small figure for the tests: a plus of five by five pixels around (x, y), and a diagonal
+// when turned, and its square's corner pixels.
+void PlusCover(const XorFigure& f, XorMask* m) {
+  constexpr int c = XorMask::kSide / 2;
+  for (int j = c - 2; j <= c + 2; ++j) m->rows[j] = (j == c ? 0x1Fu : 0x04u) << (c - 2);
+  if (f.turn != 0) m->rows[c - 2] |= 1u << (c - 2), m->rows[c + 2] |= 1u << (c + 2);
+  m->rows[0] |= 1u, m->rows[XorMask::kSide - 1] |= 1u << (XorMask::kSide - 1);
+}
+
+// The same plus drawn pixel by pixel with the canvas's own operations.
+void PlusDraw(const XorFigure& f, Canvas& k) {
+  XorMask m;
+  PlusCover(f, &m);
+  for (int j = 0; j < XorMask::kSide; ++j) {
+    for (int i = 0; i < XorMask::kSide; ++i) {
+      const int x = static_cast<int>(f.x) - XorMask::kSide / 2 + i;
+      const int y = static_cast<int>(f.y) - XorMask::kSide / 2 + j;
+      if (((m.rows[j] >> i) & 1) == 0 || !HatchCovers(k.BrushStyle(), x, y)) continue;
+      if (x >= 0 && y >= 0 && x < k.Width() && y < k.Height()) {
+        k.SetPixel(x, y, k.Pixel(x, y) ^ k.BrushColour());
+      }
+    }
+  }
+}
+
+XorFigure Plus(double x, double y, double turn = 0) {
+  return {x, y, turn, PlusCover, PlusDraw};
+}
+
+TEST(Canvas, AnExclusiveOrFigureCombinesTheBrushWhereItsHatchCovers) {
+  for (XorDrawing how : {XorDrawing::kDeferred, XorDrawing::kAtOnce}) {
+    Fresh f(40, 40);
+    f.k.SetXorDrawing(how);
+    PaintBackground(f.k);
+    const std::vector<uint32_t> before = Snapshot(f.k);
+    auto was = [&](int x, int y) { return before[static_cast<size_t>(y * 40 + x)]; };
+    f.k.SetBrushColour(0x0F0F0F);
+    f.k.SetBrushStyle(bsVertical);  // column 4 of every 8
+    f.k.SetPenColour(kRed);
+    f.k.ToggleXorFigure(Plus(20, 21));  // its square wholly on the bitmap
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const bool covered = (x == 20 && y >= 19 && y <= 23) || (x == 4 && y == 5);
+        EXPECT_EQ(f.k.Pixel(x, y), was(x, y) ^ (covered ? 0x0F0F0F : 0)) << x << "," << y;
+      }
+    }
+    f.k.ToggleXorFigure(Plus(20, 21));
+    EXPECT_EQ(Snapshot(f.k), before);
+    // Partly off the bitmap: drawn by the figure's routine, the rest clipped.
+    f.k.SetBrushStyle(bsSolid);
+    f.k.SetBrushColour(kRed);
+    f.k.ToggleXorFigure(Plus(0, 39, 1));
+    EXPECT_EQ(f.k.Pixel(0, 39), was(0, 39) ^ kRed);
+    EXPECT_EQ(f.k.Pixel(2, 39), was(2, 39) ^ kRed);
+    EXPECT_EQ(f.k.Pixel(0, 37), was(0, 37) ^ kRed);
+    EXPECT_EQ(f.k.Pixel(1, 39), was(1, 39) ^ kRed);
+    EXPECT_EQ(f.k.Pixel(3, 39), was(3, 39));
+    EXPECT_EQ(f.k.Pixel(1, 38), was(1, 38));
+    // Wholly off the bitmap: nothing.
+    f.k.ToggleXorFigure(Plus(0, 39, 1));
+    f.k.ToggleXorFigure(Plus(-17, 5));
+    f.k.ToggleXorFigure(Plus(57, 5));
+    EXPECT_EQ(Snapshot(f.k), before);
+  }
+}
+
+TEST(Canvas, AFigureDrawnAgainWhileItWaitsTouchesNoPixel) {
+  Fresh f(40, 40);
+  PaintBackground(f.k);
+  const QImage before = f.k.Image();
+  const qint64 key = f.k.Image().cacheKey();
+  for (int i = 0; i < 10; ++i) f.k.ToggleXorFigure(Plus(20, 20));
+  EXPECT_EQ(f.k.Image().cacheKey(), key);  // never written
+  EXPECT_EQ(f.k.Image(), before);
+  f.k.ToggleXorFigure(Plus(20, 20));
+  EXPECT_NE(f.k.Image(), before);  // reading makes it current
+}
+
+// Random steps on a deferring canvas and one that draws at once, and one that draws with the
+// figure's own routine: equal whenever looked at, also when looked at seldom.
+TEST(Canvas, WaitingFiguresGiveTheSamePicturesAsDrawingAtOnce) {
+  for (int every : {1, 3, 50}) {
+    std::mt19937 random(static_cast<unsigned>(every));
+    Canvas k[3];
+    k[1].SetXorDrawing(XorDrawing::kAtOnce);
+    k[2].SetXorDrawing(XorDrawing::kByDrawing);
+    for (Canvas& c : k) {
+      c.SetSize(48, 40);
+      PaintBackground(c);
+    }
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int step = 0; step < 3000; ++step) {
+      const int what = pick(12);
+      const double x = pick(60) - 6, y = pick(50) - 5, turn = pick(2);
+      const uint32_t colour = static_cast<uint32_t>(random()) & 0xFFFFFF;
+      const int size = 36 + pick(14), width = pick(3);
+      for (Canvas& c : k) {
+        switch (what) {
+          case 0:
+            c.SetBrushColour(colour);
+            break;
+          case 1:
+            c.SetBrushStyle(static_cast<TBrushStyle>(step % 8));
+            break;
+          case 2:
+            c.MoveTo(x, y);
+            c.LineTo(y, x);
+            break;
+          case 3:
+            c.SetPixel(x, y, colour);
+            break;
+          case 4:
+            c.SetSize(size, size - 2);
+            break;
+          case 6:
+            c.SetPenWidth(width);
+            break;
+          case 5:
+            c.Ellipse(x, y, x + 5, y + 4);
+            break;
+          default:
+            c.ToggleXorFigure(Plus(x, y, turn));
+            break;
+        }
+      }
+      if (step % every == 0) {
+        ASSERT_EQ(Snapshot(k[0]), Snapshot(k[1])) << step;
+        ASSERT_EQ(Snapshot(k[0]), Snapshot(k[2])) << step;
+      }
+    }
+    EXPECT_EQ(k[0].Image(), k[1].Image());
+    EXPECT_EQ(k[0].Image(), k[2].Image());
+  }
 }
 
 }  // namespace

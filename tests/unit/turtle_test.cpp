@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,6 +157,139 @@ TEST(TurtleCursor, WithAColouredBrushShowsOtherColours) {
   k.SetBrushColour(kRed);
   DrawTurtleCursor(At(20, 20, 0), k);
   EXPECT_EQ(k.Pixel(20, 28), kWhite ^ kRed);  // white exclusive-or red: aqua
+}
+
+// The cursor from its cached cover and from its four figures drawn one by one are the same
+// pixels, wherever it stands (the edges included), whichever way it faces, with any brush and
+// pen.
+TEST(TurtleCursor, TheFastCursorIsTheFourFiguresDrawnOneByOne) {
+  std::vector<double> headings = {12.9, 400, -77, 1e10, -1e15, 1e300, 0.5, -0.5};
+  for (int h = 0; h < 360; ++h) headings.push_back(h);
+  const double places[][2] = {{30.7, 24.2}, {0, 0},     {-11, 5}, {59.9, 49}, {70, 25},
+                              {5, -12.5},   {-13, -13}, {72, 62}, {12, 40},   {47, 3}};
+  const struct {
+    uint32_t colour;
+    TBrushStyle style;
+    int penWidth;
+  } brushes[] = {{kWhite, bsSolid, 1}, {0x123456, bsDiagCross, 7}, {kRed, bsHorizontal, 100000}};
+  size_t turn = 0;
+  for (const auto& b : brushes) {
+    for (const auto& p : places) {
+      Canvas fast, figures;
+      fast.SetXorDrawing(XorDrawing::kAtOnce);
+      figures.SetXorDrawing(XorDrawing::kByDrawing);
+      for (Canvas* k : {&fast, &figures}) {
+        k->SetSize(60, 50);
+        PaintBackground(*k);
+        k->SetBrushColour(b.colour);
+        k->SetBrushStyle(b.style);
+        k->SetPenWidth(b.penWidth);
+      }
+      const QImage before = fast.Image();
+      // Every heading at the first places; a share of them at the others, turn by turn.
+      for (size_t i = 0; i < headings.size(); ++i) {
+        if (&p != &places[0] && &p != &places[1] && (i + turn) % 9 != 0) continue;
+        const TurtleState t = At(p[0], p[1], headings[i]);
+        DrawTurtleCursor(t, fast);
+        DrawTurtleCursor(t, figures);
+        ASSERT_EQ(fast.Image(), figures.Image()) << p[0] << "," << p[1] << " h " << headings[i];
+        DrawTurtleCursor(t, fast);
+        DrawTurtleCursor(t, figures);
+        ASSERT_EQ(fast.Image(), before);
+      }
+      ++turn;
+    }
+  }
+}
+
+// Random graphics programs, run with the cursor drawn late (as always), at once, and by its
+// figures: the pictures are equal at every look, and the looks come between lines, at resizes
+// (which leave a stray cursor) and at the end.
+class Recorded {
+ public:
+  Recorded(XorDrawing how, const std::vector<std::string>& lines, int every) {
+    s.c.picture.canvas.SetXorDrawing(how);
+    FormResize(s.c, 123, 93, 121, 91);
+    FormShow(s.c, 121, 91);
+    s.onSupply = [this, every](size_t i) {
+      if (i % static_cast<size_t>(every) == 0) looks.push_back(Snapshot(s.c.picture.canvas));
+      if (i % 13 == 7) FormResize(s.c, 123 - static_cast<int>(i % 5), 93, 121, 91);
+    };
+    s.Run(lines);
+    looks.push_back(Snapshot(s.c.picture.canvas));
+  }
+  Session s;
+  std::vector<std::vector<uint32_t>> looks;
+};
+
+std::string RandomStatement(std::mt19937& random) {
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto num = [&](int range) {
+    const int v = pick(2 * range + 1) - range;
+    return v < 0 ? "(" + std::to_string(v) + ")" : std::to_string(v);
+  };
+  switch (pick(20)) {
+    case 0:
+    case 1:
+      return "fd " + num(40);
+    case 2:
+      return "bk " + num(20);
+    case 3:
+    case 4:
+      return "rt " + num(200);
+    case 5:
+      return "lt " + num(400) + " + 0." + std::to_string(pick(10));
+    case 6:
+      return "seth " + num(360);
+    case 7:
+      return "setxy " + num(70) + " " + num(55);
+    case 8:
+      return pick(2) ? "ht" : "st";
+    case 9:
+      return pick(2) ? "pu" : "pd";
+    case 10:
+      return pick(4) ? "st" : "home";
+    case 11:
+      return pick(5) ? "setbc " + std::to_string(pick(17)) : "cs";
+    case 12:
+      return "setbs " + std::to_string(pick(9));
+    case 13:
+      return "setpc " + std::to_string(pick(17)) + " setpw " + std::to_string(pick(4) * pick(4));
+    case 14:
+      return "put " + num(60) + " " + num(45) + " " + std::to_string(pick(16));
+    case 15:
+      return "fillellipse " + num(60) + " " + num(45) + " " + num(60) + " " + num(45);
+    case 16:
+      return "line " + num(60) + " " + num(45) + " " + num(60) + " " + num(45);
+    case 17:
+      return "repeat " + std::to_string(pick(30)) + " [fd " + num(9) + " rt " + num(90) + "]";
+    case 18:
+      return "setx " + num(80) + " sety " + num(60);
+    default:
+      return "rt 1 fd 1 rt 1 pu fd 1 pd lt 2 bk 1";
+  }
+}
+
+TEST(TurtleCursor, DrawnLateItGivesThePicturesOfDrawingAtOnce) {
+  for (int seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(static_cast<unsigned>(seed));
+    std::vector<std::string> lines;
+    for (int i = 0; i < 150; ++i) {
+      std::string line = RandomStatement(random);
+      if (random() % 3 == 0) line += " " + RandomStatement(random);
+      lines.push_back(line);
+    }
+    const int every = seed % 3 == 0 ? 10 : 1;
+    const Recorded late(XorDrawing::kDeferred, lines, every);
+    const Recorded once(XorDrawing::kAtOnce, lines, every);
+    const Recorded figures(XorDrawing::kByDrawing, lines, every);
+    ASSERT_EQ(late.looks.size(), figures.looks.size());
+    for (size_t i = 0; i < late.looks.size(); ++i) {
+      ASSERT_EQ(late.looks[i], once.looks[i]) << "seed " << seed << " look " << i;
+      ASSERT_EQ(late.looks[i], figures.looks[i]) << "seed " << seed << " look " << i;
+    }
+    EXPECT_TRUE(late.s.host.messages.empty()) << late.s.host.messages.front();
+  }
 }
 
 // ---- The window: show and resize ----
