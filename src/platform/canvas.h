@@ -66,10 +66,11 @@ struct CanvasPoint {
 constexpr uint32_t kWhite = 0xFFFFFF;
 // Corners of figures other than lines are clamped to this distance from the origin.
 constexpr double kCoordLimit = 1 << 21;
-// The widest pen that is drawn (the painter's limit); wider pens draw this wide. That is
-// about twice the largest bitmap side, so wider lines look the same on most pictures, and
-// however wide, a line costs at most one pass over the bitmap.
-constexpr int kMaxDrawnPenWidth = (1 << 15) - 1;
+// The widest pen that is drawn: wider pens draw 255 pixels wide (the width the turtle keeps,
+// and pw reports, stays as set). A wide line costs its length times the width plus a round
+// end, and a figure's outline a round end per segment (a few hundred for a large ellipse), so
+// the bound keeps every line and figure to milliseconds, also on large pictures.
+constexpr int kMaxDrawnPenWidth = 255;
 
 // True when the hatch of `style` covers pixel (x, y) (always for bsSolid, never for bsClear).
 bool HatchCovers(TBrushStyle style, int x, int y);
