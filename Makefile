@@ -43,6 +43,9 @@ FUZZ_TARGETS = fuzz_tokenizer fuzz_interpreter fuzz_loader
 
 .PHONY: fuzz build-fuzz
 build-fuzz: deps
+	@command -v clang++-14 >/dev/null && [ -e /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a ] || { \
+	  [ "$$(id -u)" = 0 ] && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+	    clang-14 libfuzzer-14-dev libclang-rt-14-dev; }
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++-14 -DZAMIRO_FUZZ=ON -DZAMIRO_APP=OFF
 	cmake --build $(FUZZ_BUILD)
