@@ -13,22 +13,25 @@ namespace {
 
 // The caller's state, kept on the stack while a call runs.
 struct SavedCaller {
-  explicit SavedCaller(InterpreterContext& c)
-      : source(c.curSource), lex(c.lex), tok(c.tok), locals(std::move(c.localVars)) {
-    std::strcpy(name, c.sourceName);
-  }
+  // The call's variables take the place of the caller's.
+  SavedCaller(InterpreterContext& c, std::unique_ptr<TVarList> callVars)
+      : source(c.curSource),
+        name(c.sourceName),
+        lex(c.lex),
+        tok(c.tok),
+        locals(SwapLocalVars(c, std::move(callVars))) {}
   void Restore(InterpreterContext& c) {
     c.curSource = source;
+    c.sourceName = name;
     c.lex = lex;
-    c.tok = tok;
-    c.localVars = std::move(locals);  // releases the call's own list
-    std::strcpy(c.sourceName, name);
+    tok.RestoreTo(c.tok);
+    ReleaseVarList(c, SwapLocalVars(c, std::move(locals)));  // the call's own list
   }
   const std::vector<std::string>* source;
+  const char* name;  // a procedure's name lives as long as the procedure tree
   LexState lex;
-  TokenState tok;
+  SavedToken tok;
   std::unique_ptr<TVarList> locals;
-  char name[kLineBufSize];
 };
 
 TVarList* FindArray(InterpreterContext& c) {
@@ -45,9 +48,7 @@ std::unique_ptr<TVarList> BindArguments(InterpreterContext& c, const TProcNode& 
   std::unique_ptr<TVarList> head;
   TVarList* tail = nullptr;
   for (size_t i = 0; i < node.params.size(); ++i) {
-    auto v = std::make_unique<TVarList>();
-    std::strcpy(v->name, node.params[i].name);
-    v->values.resize(1);
+    std::unique_ptr<TVarList> v = NewLocalRecord(c, node.params[i].name, Complex{});
     if (c.tok.tokKind == tkAmpersand) {
       CopyValues(c, *v, *FindArray(c));
     } else {
@@ -94,15 +95,13 @@ void TailJump(InterpreterContext& c, const TProcNode& node) {
   }
 }
 
-// Counts the calls in progress. Past kMaxCallDepth the call is refused with a message: the
-// bound is reached in a moment and well inside the interpreter thread's stack, whereas
-// recursion left to fill the stack takes long and uses much memory before it is stopped.
-constexpr int32_t kMaxCallDepth = 200000;
-
+// Counts the calls in progress. Past maxCallDepth (set with the stack guard) the call is
+// refused with a message: the bound lies well inside the interpreter thread's stack, and is
+// reached, and left again, in seconds and without using gigabytes.
 class CallDepth {
  public:
   explicit CallDepth(InterpreterContext& c) : c_(c) {
-    if (c_.callDepth >= kMaxCallDepth) ReportErrorAndAbort(c_, T().msgTooDeep, T().capError);
+    if (c_.callDepth >= c_.maxCallDepth) ReportTooDeep(c_);
     c_.callDepth += 1;
   }
   ~CallDepth() { c_.callDepth -= 1; }
@@ -133,10 +132,8 @@ void CallProc(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
   CallDepth depth(c);
   NextToken(c);
-  std::unique_ptr<TVarList> args = BindArguments(c, node);
-  SavedCaller caller(c);
-  c.localVars = std::move(args);
-  std::strcpy(c.sourceName, node.name);
+  SavedCaller caller(c, BindArguments(c, node));
+  c.sourceName = node.name;
   RunBody(c, node, true);
   caller.Restore(c);
 }
@@ -145,10 +142,8 @@ Complex CallFunction(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
   CallDepth depth(c);
   NextToken(c);
-  std::unique_ptr<TVarList> args = BindArguments(c, node);
-  SavedCaller caller(c);
-  c.localVars = std::move(args);
-  std::strcpy(c.sourceName, node.name);
+  SavedCaller caller(c, BindArguments(c, node));
+  c.sourceName = node.name;
   RunBody(c, node, false);
   caller.Restore(c);
   return c.outputValue;

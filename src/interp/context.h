@@ -20,9 +20,13 @@
 
 namespace zamiro {
 
+constexpr char kTopLevelName[] = "Top Level";
 constexpr int kVarNameSize = 36;   // 35 bytes of variable name
 constexpr int kProcNameSize = 50;  // 49 bytes of procedure name
 constexpr int kForNameSize = 20;   // 19 bytes of `for` variable name
+// The bound on nested calls until InitStackLimit sets it from the stack: a stack of the usual
+// 8 MB holds this many.
+constexpr int32_t kDefaultMaxCallDepth = 8192;
 // Arrays grow up to this many elements; a larger index is refused with a message.
 constexpr int32_t kMaxArrayElements = 1 << 24;
 
@@ -68,7 +72,7 @@ struct InterpreterContext {
   LineStore lineStore;  // the lines that positions refer to
   LexState lex;
   const std::vector<std::string>* curSource = nullptr;  // nullptr: the InputQueue
-  char sourceName[kLineBufSize] = "Top Level";
+  const char* sourceName = kTopLevelName;  // "Top Level" or the running procedure's name
   TokenState tok;
 
   // Flags and recovery.
@@ -79,6 +83,10 @@ struct InterpreterContext {
 
   // Variables.
   std::unique_ptr<TVarList> localVars;
+  // Changes whenever a name may come to mean another record: a variable is created, or
+  // localVars is replaced. Never 0, which marks a lookup never made.
+  uint64_t variablesVersion = 1;
+  std::vector<std::unique_ptr<TVarList>> spareRecords;  // released, for NewLocalRecord
   std::unique_ptr<TGlobalVarList> globalVars;
 
   // Values handed over by print and op.
@@ -103,7 +111,8 @@ struct InterpreterContext {
   // Nesting guard: the lowest stack address the interpreter may reach before it reports
   // that calls are nested too deeply.
   uintptr_t stackLimit = 0;
-  int32_t callDepth = 0;  // procedure and function calls in progress
+  int32_t callDepth = 0;     // procedure and function calls in progress
+  int32_t maxCallDepth = kDefaultMaxCallDepth;  // the bound on callDepth, from the stack's size
 
 #ifdef ZAMIRO_FUZZING
   // Only the fuzz build bounds the work of one input, so that endless loops end.
@@ -113,5 +122,14 @@ struct InterpreterContext {
 
 // Sets the stack guard for the calling thread.
 void InitStackLimit(InterpreterContext& c);
+
+[[noreturn]] void ReportTooDeep(InterpreterContext& c);
+// Reports that calls or expressions are nested too deeply when the stack is nearly used up.
+inline void CheckNesting(InterpreterContext& c) {
+  if (__builtin_expect(reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < c.stackLimit,
+                       false)) {
+    ReportTooDeep(c);
+  }
+}
 
 }  // namespace zamiro

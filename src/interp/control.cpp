@@ -12,14 +12,14 @@ namespace zamiro {
 namespace {
 
 struct SavedPosition {
+  explicit SavedPosition(const InterpreterContext& c) : lex(c.lex), tok(c.tok) {}
   LexState lex;
-  TokenState tok;
+  SavedToken tok;
 };
 
-SavedPosition Save(const InterpreterContext& c) { return {c.lex, c.tok}; }
 void Restore(InterpreterContext& c, const SavedPosition& p) {
   c.lex = p.lex;
-  c.tok = p.tok;
+  p.tok.RestoreTo(c.tok);
 }
 
 void SkipLineEnd(InterpreterContext& c) {
@@ -67,7 +67,7 @@ void RepeatStatement(InterpreterContext& c) {
   double count = EvalExpression(c).re;
   SkipLineEnd(c);
   NextToken(c);
-  SavedPosition start = Save(c);
+  SavedPosition start(c);
   for (int64_t pass = 0; static_cast<double>(pass) < count; ++pass) {
     CheckStop(c);
     BlockEnd e = RunBlock(c);
@@ -82,7 +82,7 @@ void RepeatStatement(InterpreterContext& c) {
 }
 
 void WhileStatement(InterpreterContext& c) {
-  SavedPosition start = Save(c);
+  SavedPosition start(c);
   for (;;) {
     Complex condition = EvalExpression(c);
     SkipLineEnd(c);
@@ -105,7 +105,7 @@ void WhileStatement(InterpreterContext& c) {
 void DoUntilStatement(InterpreterContext& c) {
   SkipLineEnd(c);
   NextToken(c);
-  SavedPosition start = Save(c);
+  SavedPosition start(c);
   for (;;) {
     BlockEnd e = RunBlock(c);
     if (e == BlockEnd::kEnd) return;
@@ -159,7 +159,7 @@ void ForStatement(InterpreterContext& c) {
   }
   SkipLineEnd(c);
   NextToken(c);
-  SavedPosition body = Save(c);
+  SavedPosition body(c);
   for (;;) {
     CheckStop(c);
     bool go = down ? current - limit > -1e-32 : limit - current > -1e-32;

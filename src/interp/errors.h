@@ -20,7 +20,4 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // A message that does not end the statement: shown every time, then execution goes on.
 void ShowReport(InterpreterContext& c, const std::string& text, const std::string& caption);
 
-// Reports that calls or expressions are nested too deeply when the stack is nearly used up.
-void CheckNesting(InterpreterContext& c);
-
 }  // namespace zamiro

@@ -50,14 +50,14 @@ const KeywordTable& Keywords() {
   return table;
 }
 
-void MakeStatement(InterpreterContext& c) {
+[[gnu::noinline]] void MakeStatement(InterpreterContext& c) {
   NextToken(c);
   if (c.tok.tokKind != tkDoubleQuote) return;
   NextToken(c);
   char name[kTokTextSize];
-  std::strcpy(name, c.tok.tokText);
+  std::memcpy(name, c.tok.tokText, sizeof name);
   CheckVarName(c, name, kVarNameSize - 1);
-  TVarList* v = FindVariable(c, name);
+  TVarList* v = FindTokenVariable(c);
   NextToken(c);
   bool indexed = false;
   int32_t index = 0;
@@ -77,13 +77,13 @@ void MakeStatement(InterpreterContext& c) {
   }
 }
 
-void PrintStatement(InterpreterContext& c) {
+[[gnu::noinline]] void PrintStatement(InterpreterContext& c) {
   NextToken(c);
   c.printValue = EvalExpression(c);
   c.host.AppendOutputLine(FormatPrintValue(c.printValue));
 }
 
-void SleepStatement(InterpreterContext& c) {
+[[gnu::noinline]] void SleepStatement(InterpreterContext& c) {
   NextToken(c);
   double ms = std::trunc(EvalExpression(c).re);
   // Negative and undefined waits are none; a longer one than an unsigned 32-bit count of
@@ -97,16 +97,7 @@ void SleepStatement(InterpreterContext& c) {
 
 }  // namespace
 
-bool TokenIsWord(const InterpreterContext& c, const char* word) {
-  return CompareNoCase(c.tok.tokText, word) == 0;
-}
-
-void CheckStop(InterpreterContext& c) {
-  if (c.stopRequested.load(std::memory_order_relaxed)) throw AbortStatement{};
-#ifdef ZAMIRO_FUZZING
-  if (--c.statementBudget < 0) throw ShutdownRequested{};
-#endif
-}
+void StopStatement(InterpreterContext&) { throw AbortStatement{}; }
 
 int LookupCommand(const char* text) { return Keywords().Find(text); }
 

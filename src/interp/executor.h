@@ -7,9 +7,19 @@ namespace zamiro {
 
 // Executes exactly one statement and leaves the current token on the first token after it.
 int ExecuteStatement(InterpreterContext& c);
+[[noreturn]] void StopStatement(InterpreterContext& c);
 // The stop request, checked where statements start and on every pass of a loop.
-void CheckStop(InterpreterContext& c);
-bool TokenIsWord(const InterpreterContext& c, const char* word);
+inline void CheckStop(InterpreterContext& c) {
+  if (__builtin_expect(c.stopRequested.load(std::memory_order_relaxed), false)) StopStatement(c);
+#ifdef ZAMIRO_FUZZING
+  if (--c.statementBudget < 0) throw ShutdownRequested{};
+#endif
+}
+// Whether the current token is `word` (CompareNoCase); most tokens differ in their first byte.
+inline bool TokenIsWord(const InterpreterContext& c, const char* word) {
+  return FoldByte(c.tok.tokText[0]) == FoldByte(word[0]) &&
+         CompareNoCase(c.tok.tokText, word) == 0;
+}
 
 // Control structures.
 void SkipBlock(InterpreterContext& c);

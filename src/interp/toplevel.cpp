@@ -1,5 +1,8 @@
 #include "interp/toplevel.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +60,38 @@ void ShowReport(InterpreterContext& c, const std::string& text, const std::strin
   c.host.ShowMessage(caption, text);
 }
 
+namespace {
+
+// Instrumented frames are several times larger: a sanitizer build gets a larger stack for the
+// same nesting.
+#ifdef __SANITIZE_ADDRESS__
+constexpr size_t kStackFactor = 4;
+#else
+constexpr size_t kStackFactor = 1;
+#endif
+// Each call level is given this much of the stack: a few times what a call's own frames take,
+// leaving room for the expressions and blocks nested within each level. The bound on calls
+// follows from it, so that the deepest nesting of calls stays well inside the stack and is
+// reached, and left again, in seconds.
+constexpr size_t kStackPerCall = 1024;
+// Room left for whatever a deepest routine, a message box or a library call needs.
+constexpr size_t kStackReserve = size_t{512} << 10;
+// The first megabytes of the stack are of small pages; below them, huge pages where the
+// system offers them: deep recursion then costs few page faults, and shallow programs no more
+// memory than before.
+constexpr size_t kSmallPageStack = size_t{8} << 20;
+constexpr size_t kHugePage = size_t{2} << 20;
+
+void UseHugePagesForDeepStack(uintptr_t base, size_t size) {
+  if (size <= kSmallPageStack + 2 * kHugePage) return;
+  uintptr_t low = (base + kHugePage - 1) & ~(kHugePage - 1);
+  uintptr_t high = (base + size - kSmallPageStack) & ~(kHugePage - 1);
+  // Only a hint: where it is refused the stack works as before.
+  if (high > low) madvise(reinterpret_cast<void*>(low), high - low, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
 void InitStackLimit(InterpreterContext& c) {
   pthread_attr_t attr;
   void* base = nullptr;
@@ -65,17 +100,15 @@ void InitStackLimit(InterpreterContext& c) {
     pthread_attr_getstack(&attr, &base, &size);
     pthread_attr_destroy(&attr);
   }
-  // Leave room for whatever a deepest routine, a message box or a library call needs.
-  constexpr size_t kReserve = size_t{512} << 10;
-  c.stackLimit = size > 2 * kReserve ? reinterpret_cast<uintptr_t>(base) + kReserve : 0;
+  auto low = reinterpret_cast<uintptr_t>(base);
+  c.stackLimit = size > 2 * kStackReserve ? low + kStackReserve : 0;
+  size_t calls = size / kStackFactor / kStackPerCall;
+  c.maxCallDepth = size == 0 ? kDefaultMaxCallDepth
+                             : static_cast<int32_t>(std::min<size_t>(calls, INT32_MAX));
+  UseHugePagesForDeepStack(low, size);
 }
 
-void CheckNesting(InterpreterContext& c) {
-  char probe;
-  if (reinterpret_cast<uintptr_t>(&probe) < c.stackLimit) {
-    ReportErrorAndAbort(c, T().msgTooDeep, T().capError);
-  }
-}
+void ReportTooDeep(InterpreterContext& c) { ReportErrorAndAbort(c, T().msgTooDeep, T().capError); }
 
 void RunPendingTasks(InterpreterContext& c) {
   InputQueue::Task task;
@@ -89,8 +122,8 @@ void Recover(InterpreterContext& c) {
   c.stopRequested = false;
   c.curSource = nullptr;
   c.lex = c.topLevelSnapshot;
-  c.localVars.reset();
-  std::strcpy(c.sourceName, "Top Level");
+  SwapLocalVars(c, nullptr);
+  c.sourceName = kTopLevelName;
   c.lex.column = c.lex.lineLen;
   ReadChar(c);
   NextToken(c);
@@ -105,7 +138,7 @@ void StartInterpreter(InterpreterContext& c) {
   c.stopRequested = false;
   c.loadingDefinitions = false;
   ResetTurtlePen(c);  // pen, fill and visibility; the window placed the turtle
-  std::strcpy(c.sourceName, "Top Level");
+  c.sourceName = kTopLevelName;
   InitRandom(c);
   if (c.stackLimit == 0) InitStackLimit(c);
   RunPendingTasks(c);
@@ -132,7 +165,7 @@ void TopLevelLoop(InterpreterContext& c) {
       // Memory ran out outside the array operations, which report it themselves (a list of
       // locals grown without end, say): the statement is abandoned with the same message.
       // The abandoned locals go first, so that showing the message has memory to work with.
-      c.localVars.reset();
+      SwapLocalVars(c, nullptr);
       if (!c.errorShown) {
         c.host.ShowMessage(T().capError, Format(T().msgNoMemory.c_str(), c.sourceName, c.lex.lineNo,
                                                 c.lex.column));
@@ -145,11 +178,11 @@ void TopLevelLoop(InterpreterContext& c) {
 TYomikThd::TYomikThd(InterpreterContext& c, Options options) : ctx_(c), options_(options) {
   pthread_attr_t attr;
   pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, options_.stackBytes);
+  pthread_attr_setstacksize(&attr, options_.stackBytes * kStackFactor);
   int rc = pthread_create(&thread_, &attr, &TYomikThd::Entry, this);
   if (rc != 0) {
     // A smaller stack still runs every program; only the nesting bound is lower.
-    pthread_attr_setstacksize(&attr, size_t{256} << 20);
+    pthread_attr_setstacksize(&attr, (size_t{256} << 20) * kStackFactor);
     rc = pthread_create(&thread_, &attr, &TYomikThd::Entry, this);
   }
   pthread_attr_destroy(&attr);

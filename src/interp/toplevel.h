@@ -25,8 +25,8 @@ class TYomikThd {
   struct Options {
     int startupPauseMs = 1000;  // the desktop program waits while its window appears,
     bool startupBeep = true;    // then beeps: the interpreter is ready
-    // Room for the deepest nesting of calls that is allowed (a few kilobytes per call), and for
-    // expressions and blocks nested within them; only the part in use takes memory.
+    // The stack, which sets the bound on nested calls (1 KB of it for each level: 2^20 calls
+    // for 1 GB); only the part in use takes memory.
     size_t stackBytes = size_t{1} << 30;
   };
   TYomikThd(InterpreterContext& c, Options options);

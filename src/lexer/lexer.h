@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace zamiro {
 
@@ -61,14 +62,30 @@ enum TTokenKind : int32_t {
 
 constexpr int16_t kNotLookedUp = -2;
 
+struct CachedToken;
+
 struct TokenState {
   char tokText[kTokTextSize] = {};
   int32_t tokKind = tkEol;
   // The statement keyword and the built-in function that the text names, when they were looked
-  // up as the token was cut (kNotLookedUp otherwise): see TokenKeyword and TokenFunction.
+  // up as the token was cut (kNotLookedUp otherwise).
   int16_t keyword = kNotLookedUp;
   int16_t function = kNotLookedUp;
   double tokValue = 0;
+  const CachedToken* origin = nullptr;  // the cached token it was set from (lexer/lines.h)
+};
+
+// The current token kept while the reader is elsewhere (a call, a loop's next pass), restored
+// as it was: from the cached token it came from, or from a whole copy when it was not cached.
+class SavedToken {
+ public:
+  explicit SavedToken(const TokenState& t);
+  void RestoreTo(TokenState& t) const;
+
+ private:
+  const CachedToken* origin_;
+  double value_;
+  std::unique_ptr<TokenState> copy_;
 };
 
 void ReadChar(InterpreterContext& c);
@@ -77,6 +94,11 @@ void NextToken(InterpreterContext& c);
 // The tokenizer itself, reading character by character through ReadChar.
 void ScanNextToken(InterpreterContext& c);
 
+// The byte with a-z folded to A-Z.
+inline int FoldByte(char b) {
+  auto u = static_cast<unsigned char>(b);
+  return (u >= 'a' && u <= 'z') ? u - 32 : u;
+}
 // Byte-wise comparison folding a-z to A-Z, like strcmp.
 int CompareNoCase(const char* a, const char* b);
 // Copies src to dst folding a-z to A-Z; dst must hold strlen(src) + 1 bytes.

@@ -13,12 +13,15 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zamiro {
+
+struct TVarList;
 
 // A report of the tokenizer about a character or a token (Format(format, sourceName, lineNo,
 // column, argument)); the source name and line number are those of the moment it is shown.
@@ -45,19 +48,28 @@ struct CachedToken {
   int32_t end = 0;
   int32_t endChar = 0;
   int32_t kind = 0;
-  int16_t keyword = 0;         // LookupCommand of the text
-  int16_t function = 0;        // LookupFunction of the text
-  double value = 0;            // numbers only: other tokens leave tokValue as it was
-  char text[kShortText] = {};  // the text when it is shorter, NUL-padded
-  uint32_t longTextAt = 0;     // otherwise its place in LineTokens::longTexts
+  int16_t keyword = 0;             // LookupCommand of the text
+  int16_t function = 0;            // LookupFunction of the text
+  double value = 0;                // numbers only: other tokens leave tokValue as it was
+  char text[kShortText] = {};      // the text when it is shorter, NUL-padded
+  const char* longText = nullptr;  // otherwise, kept in LineTokens::longTexts
+  int32_t nextHint = 0;            // where the token after this one is cached, most likely
   uint8_t textLen = 0;
+  bool isNumber = false;
+  bool quiet = true;  // no reports
   uint16_t reportsBegin = 0;
   uint16_t reportsEnd = 0;
+  // The variable that this text named when it was last looked up as one, valid while the
+  // interpreter's variables are as they were then (InterpreterContext::variablesVersion).
+  mutable uint64_t variableVersion = 0;
+  mutable TVarList* variable = nullptr;
 };
 
+// Tokens are referred to by saved positions, so they never move: room for a token at every
+// column is reserved when the first is cut.
 struct LineTokens {
-  std::vector<CachedToken> tokens;  // in the order they were first cut
-  std::string longTexts;            // the texts of kShortText bytes or more, NUL-terminated
+  std::vector<CachedToken> tokens;    // in the order they were first cut
+  std::deque<std::string> longTexts;  // the texts of kShortText bytes or more
   std::vector<ScanReport> reports;
 };
 

@@ -425,7 +425,8 @@ int CutAndCache(const SourceLine& line, int32_t column, int32_t curChar) {
   TokenState t;
   Scanner<LineCursor>(in, t).Next();
   LineTokens& cache = line.tokens;
-  if (in.Overran() || cache.tokens.size() >= UINT16_MAX ||
+  if (cache.tokens.empty()) cache.tokens.reserve(line.text.size() + 2);
+  if (in.Overran() || cache.tokens.size() == cache.tokens.capacity() ||
       cache.reports.size() + in.reports.size() >= UINT16_MAX) {
     return -1;
   }
@@ -440,14 +441,18 @@ int CutAndCache(const SourceLine& line, int32_t column, int32_t curChar) {
   if (k.textLen < CachedToken::kShortText) {
     std::memcpy(k.text, t.tokText, k.textLen);
   } else {
-    k.longTextAt = static_cast<uint32_t>(cache.longTexts.size());
-    cache.longTexts.append(t.tokText, k.textLen + 1u);
+    k.longText = cache.longTexts.emplace_back(t.tokText).c_str();
   }
   k.keyword = static_cast<int16_t>(LookupCommand(t.tokText));
   k.function = static_cast<int16_t>(LookupFunction(t.tokText));
+  k.isNumber = t.tokKind == tkInteger || t.tokKind == tkReal;
   k.reportsBegin = static_cast<uint16_t>(cache.reports.size());
   for (ScanReport& r : in.reports) cache.reports.push_back(std::move(r));
   k.reportsEnd = static_cast<uint16_t>(cache.reports.size());
+  k.quiet = k.reportsBegin == k.reportsEnd;
+  // Tokens are usually read in order; at the line's end NextToken stays where it is.
+  auto index = static_cast<int32_t>(cache.tokens.size());
+  k.nextHint = k.end == k.start ? index : index + 1;
   cache.tokens.push_back(k);
   return static_cast<int>(cache.tokens.size()) - 1;
 }
@@ -462,28 +467,32 @@ int FindCachedToken(const LexState& s) {
   return CutAndCache(*s.line, s.column, s.curChar);
 }
 
-// Leaves the cached token `i` of the current line as the current token.
-void SetCachedToken(InterpreterContext& c, const CachedToken& k, size_t i) {
-  TokenState& t = c.tok;
-  LexState& s = c.lex;
+// Makes a cached token the current token (tokValue changes for numbers only).
+[[gnu::always_inline]] inline void CopyCachedToken(const CachedToken& k, TokenState& t) {
   t.tokKind = k.kind;
   if (k.textLen < CachedToken::kShortText) {
     std::memcpy(t.tokText, k.text, CachedToken::kShortText);
   } else {
-    std::memcpy(t.tokText, s.line->tokens.longTexts.data() + k.longTextAt, k.textLen + 1u);
+    std::memcpy(t.tokText, k.longText, k.textLen + 1u);
   }
-  if (k.kind == tkInteger || k.kind == tkReal) t.tokValue = k.value;
+  if (k.isNumber) t.tokValue = k.value;
   t.keyword = k.keyword;
   t.function = k.function;
-  // The next call starts where this token ends: at the next cached token, or, at the line's
-  // end, at this one again.
-  s.tokenHint = static_cast<int32_t>(k.end == k.start ? i : i + 1);
+  t.origin = &k;
+}
+
+// Leaves a cached token of the current line as the current token. Inlined: it is most of what
+// NextToken does.
+[[gnu::always_inline]] inline void SetCachedToken(InterpreterContext& c, const CachedToken& k) {
+  LexState& s = c.lex;
+  CopyCachedToken(k, c.tok);
+  s.tokenHint = k.nextHint;
   s.column = k.end;
   s.curChar = k.endChar;
 }
 
 // NextToken when the hint does not lead to a token without reports.
-void NextTokenFromCache(InterpreterContext& c) {
+[[gnu::noinline]] void NextTokenFromCache(InterpreterContext& c) {
   LexState& s = c.lex;
   int i = s.lineLoaded && s.line != nullptr ? FindCachedToken(s) : -1;
   if (i < 0) {
@@ -491,12 +500,12 @@ void NextTokenFromCache(InterpreterContext& c) {
     return;
   }
   const LineTokens& cache = s.line->tokens;
-  const CachedToken k = cache.tokens[static_cast<size_t>(i)];  // a message box may let it grow
+  const CachedToken& k = cache.tokens[static_cast<size_t>(i)];  // tokens never move
   for (uint16_t r = k.reportsBegin; r < k.reportsEnd; ++r) {
     const ScanReport& report = cache.reports[r];
     ShowReport(c, ReportText(report, c.sourceName, s.lineNo), *report.caption);
   }
-  SetCachedToken(c, k, static_cast<size_t>(i));
+  SetCachedToken(c, k);
 }
 
 }  // namespace
@@ -529,10 +538,24 @@ char MapWideNumberChar(unsigned char lead, unsigned char trail) {
   return 0;
 }
 
+SavedToken::SavedToken(const TokenState& t) : origin_(t.origin), value_(t.tokValue) {
+  if (origin_ == nullptr) copy_ = std::make_unique<TokenState>(t);
+}
+
+void SavedToken::RestoreTo(TokenState& t) const {
+  if (origin_ == nullptr) {
+    t = *copy_;
+    return;
+  }
+  CopyCachedToken(*origin_, t);
+  t.tokValue = value_;
+}
+
 void ScanNextToken(InterpreterContext& c) {
   ReaderCursor in(c);
   c.tok.keyword = kNotLookedUp;
   c.tok.function = kNotLookedUp;
+  c.tok.origin = nullptr;
   Scanner<ReaderCursor>(in, c.tok).Next();
 }
 
@@ -543,8 +566,8 @@ void NextToken(InterpreterContext& c) {
     auto i = static_cast<size_t>(s.tokenHint);
     if (i < tokens.size()) {
       const CachedToken& k = tokens[i];
-      if (k.start == s.column && k.startChar == s.curChar && k.reportsBegin == k.reportsEnd) {
-        SetCachedToken(c, k, i);
+      if (k.start == s.column && k.startChar == s.curChar && k.quiet) {
+        SetCachedToken(c, k);
         return;
       }
     }

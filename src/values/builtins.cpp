@@ -239,17 +239,18 @@ int LookupFunction(const char* text) {
   return row != nullptr ? static_cast<int>(row - kFunctions) : -1;
 }
 
-bool CallBuiltinFunction(InterpreterContext& c, Complex* result) {
-  int function = c.tok.function != kNotLookedUp ? c.tok.function : LookupFunction(c.tok.tokText);
-  if (function < 0) return false;
-  const FunctionRow* row = &kFunctions[function];
+int TokenFunction(const InterpreterContext& c) {
+  return c.tok.function != kNotLookedUp ? c.tok.function : LookupFunction(c.tok.tokText);
+}
+
+Complex CallBuiltinFunction(InterpreterContext& c, int function) {
+  const FunctionRow& row = kFunctions[function];
   NextToken(c);
   Complex a;
   Complex b;
-  if (row->args >= 1) a = EvalExpression(c);
-  if (row->args >= 2) b = EvalExpression(c);
-  *result = Compute(c, row->fn, a, b);
-  return true;
+  if (row.args >= 1) a = EvalExpression(c);
+  if (row.args >= 2) b = EvalExpression(c);
+  return Compute(c, row.fn, a, b);
 }
 
 void SeedRandom(InterpreterContext& c, uint64_t seed) { c.randomState = seed; }

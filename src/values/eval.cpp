@@ -1,4 +1,6 @@
 // The expression evaluator: recursive descent over the current token, evaluating as it reads.
+// EvalSum and EvalTerm are inlined into EvalExpression: each level of nesting in the language
+// then costs the interpreter thread's stack one frame of each of EvalExpression and EvalPrimary.
 #include <climits>
 
 #include "interp/calls.h"
@@ -28,25 +30,26 @@ Complex Remainder(InterpreterContext& c, Complex a, Complex b) {
   return {static_cast<double>(m % n), 0.0};
 }
 
-}  // namespace
-
-Complex EvalExpression(InterpreterContext& c) {
-  Complex left = EvalSum(c);
-  int32_t op = c.tok.tokKind;
-  if (!IsComparison(op)) return left;
-  NextToken(c);
-  Complex right = EvalSum(c);
-  switch (op) {
-    case tkEqual: return Truth(left == right);
-    case tkNotEqual: return Truth(left != right);
-    case tkLess: return Truth(left.re < right.re);
-    case tkGreater: return Truth(left.re > right.re);
-    case tkLessEqual: return Truth(left.re <= right.re);
-    default: return Truth(left.re >= right.re);
+[[gnu::always_inline]] inline Complex EvalTerm(InterpreterContext& c) {
+  Complex left = EvalPrimary(c);
+  for (;;) {
+    int32_t op = c.tok.tokKind;
+    if (op != tkStar && op != tkSlash && op != tkPercent && op != tkAnd) return left;
+    NextToken(c);
+    Complex right = EvalPrimary(c);
+    switch (op) {
+      case tkStar: left = left * right; break;
+      case tkSlash:
+        if (IsZero(right)) ReportErrorAndAbort(c, T().msgDivZero, T().capDivZero);
+        left = Divide(left, right);
+        break;
+      case tkPercent: left = Remainder(c, left, right); break;
+      default: left = Truth(!IsZero(left) && !IsZero(right)); break;
+    }
   }
 }
 
-Complex EvalSum(InterpreterContext& c) {
+[[gnu::always_inline]] inline Complex EvalSum(InterpreterContext& c) {
   Complex left = EvalTerm(c);
   for (;;) {
     int32_t op = c.tok.tokKind;
@@ -63,22 +66,29 @@ Complex EvalSum(InterpreterContext& c) {
   }
 }
 
-Complex EvalTerm(InterpreterContext& c) {
-  Complex left = EvalPrimary(c);
-  for (;;) {
-    int32_t op = c.tok.tokKind;
-    if (op != tkStar && op != tkSlash && op != tkPercent && op != tkAnd) return left;
-    NextToken(c);
-    Complex right = EvalPrimary(c);
-    switch (op) {
-      case tkStar: left = left * right; break;
-      case tkSlash:
-        if (IsZero(right)) ReportErrorAndAbort(c, T().msgDivZero, T().capDivZero);
-        left = Divide(left, right);
-        break;
-      case tkPercent: left = Remainder(c, left, right); break;
-      default: left = Truth(!IsZero(left) && !IsZero(right)); break;
-    }
+// A name in an expression: a built-in function, else a procedure called as a function.
+Complex NameValue(InterpreterContext& c) {
+  int function = TokenFunction(c);
+  if (function >= 0) return CallBuiltinFunction(c, function);
+  if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallFunction(c, *node);
+  ReportErrorAndAbort(c, T().msgNewFunction, T().capZero);
+}
+
+}  // namespace
+
+Complex EvalExpression(InterpreterContext& c) {
+  Complex left = EvalSum(c);
+  int32_t op = c.tok.tokKind;
+  if (!IsComparison(op)) return left;
+  NextToken(c);
+  Complex right = EvalSum(c);
+  switch (op) {
+    case tkEqual: return Truth(left == right);
+    case tkNotEqual: return Truth(left != right);
+    case tkLess: return Truth(left.re < right.re);
+    case tkGreater: return Truth(left.re > right.re);
+    case tkLessEqual: return Truth(left.re <= right.re);
+    default: return Truth(left.re >= right.re);
   }
 }
 
@@ -118,12 +128,7 @@ Complex EvalPrimary(InterpreterContext& c) {
     case tkDoubleQuote:
       NextToken(c);
       ReportErrorAndAbort(c, T().msgQuoteNotColon, T().capZero);
-    case tkName: {
-      Complex v;
-      if (CallBuiltinFunction(c, &v)) return v;
-      if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallFunction(c, *node);
-      ReportErrorAndAbort(c, T().msgNewFunction, T().capZero);
-    }
+    case tkName: return NameValue(c);
     default: return Complex{};
   }
 }

@@ -13,6 +13,10 @@ namespace zamiro {
 TVarList* FindLocal(InterpreterContext& c, const char* name);
 TGlobalVarList* FindGlobal(InterpreterContext& c, const char* name);
 TVarList* FindVariable(InterpreterContext& c, const char* name);
+// FindVariable of the current token's text, remembered with the token until the variables change.
+TVarList* FindTokenVariable(InterpreterContext& c);
+// Makes `list` the local variables and returns the list it replaces.
+std::unique_ptr<TVarList> SwapLocalVars(InterpreterContext& c, std::unique_ptr<TVarList> list);
 TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value);
 TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value,
                              int32_t index);
@@ -20,7 +24,10 @@ inline uint32_t ElementCount(const TVarList& v) { return static_cast<uint32_t>(v
 inline Complex& ElementAt(TVarList& v, uint32_t index) { return v.values[index]; }
 void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex value);
 void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src);
-void ReleaseVarList(std::unique_ptr<TVarList>& head);
+// A record for a parameter or a local variable holding one element.
+std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* name, Complex value);
+// Releases a list of locals, keeping records for NewLocalRecord.
+void ReleaseVarList(InterpreterContext& c, std::unique_ptr<TVarList> head);
 // Truncates toward zero to a 32-bit integer; false when the value has no such integer.
 bool ToInt32(double v, int32_t* out);
 // The index of a subscript: the real part truncated toward zero; false when out of range.
@@ -33,14 +40,14 @@ Complex ReadVariable(InterpreterContext& c);
 
 // The evaluator.
 Complex EvalExpression(InterpreterContext& c);
-Complex EvalSum(InterpreterContext& c);
-Complex EvalTerm(InterpreterContext& c);
 Complex EvalPrimary(InterpreterContext& c);
 
 // The number of the built-in function that `text` names, or -1.
 int LookupFunction(const char* text);
-// Built-in functions: true when the current token names one; *result is then its value.
-bool CallBuiltinFunction(InterpreterContext& c, Complex* result);
+// The built-in function that the current token names, or -1.
+int TokenFunction(const InterpreterContext& c);
+// Calls built-in function `function` named by the current token, reading its arguments.
+Complex CallBuiltinFunction(InterpreterContext& c, int function);
 // Reseeds the generator of rand and random.
 void SeedRandom(InterpreterContext& c, uint64_t seed);
 void InitRandom(InterpreterContext& c);

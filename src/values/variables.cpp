@@ -8,6 +8,7 @@
 #include "interp/errors.h"
 #include "interp/texts.h"
 #include "lexer/lexer.h"
+#include "lexer/lines.h"
 #include "values/values.h"
 
 namespace zamiro {
@@ -15,8 +16,9 @@ namespace {
 
 template <typename List>
 List* FindIn(List* node, const char* name) {
+  int first = FoldByte(name[0]);  // most names differ in their first byte
   for (; node != nullptr; node = node->next.get()) {
-    if (CompareNoCase(node->name, name) == 0) return node;
+    if (FoldByte(node->name[0]) == first && CompareNoCase(node->name, name) == 0) return node;
   }
   return nullptr;
 }
@@ -26,6 +28,11 @@ std::unique_ptr<TVarList> NewRecord(const char* name) {
   std::strncpy(rec->name, name, kVarNameSize - 1);
   return rec;
 }
+
+// Released records of small variables are kept for the next call's parameters: calls make and
+// release them all the time.
+constexpr size_t kSpareRecords = 64;
+constexpr size_t kSpareElements = 4;
 
 // The memory the system can still give without swapping, from /proc/meminfo; unknown: none
 // is assumed to be missing.
@@ -75,15 +82,54 @@ TGlobalVarList* FindGlobal(InterpreterContext& c, const char* name) {
 }
 
 TVarList* FindVariable(InterpreterContext& c, const char* name) {
-  TVarList* v = FindLocal(c, name);
-  return v != nullptr ? v : FindGlobal(c, name);
+  TVarList* v = FindIn(c.localVars.get(), name);
+  return v != nullptr ? v : FindIn(c.globalVars.get(), name);
+}
+
+TVarList* FindTokenVariable(InterpreterContext& c) {
+  const CachedToken* k = c.tok.origin;
+  if (k == nullptr) return FindVariable(c, c.tok.tokText);
+  if (k->variableVersion != c.variablesVersion) {
+    k->variable = FindVariable(c, c.tok.tokText);
+    k->variableVersion = c.variablesVersion;
+  }
+  return k->variable;
+}
+
+std::unique_ptr<TVarList> SwapLocalVars(InterpreterContext& c, std::unique_ptr<TVarList> list) {
+  c.variablesVersion += 1;
+  std::swap(c.localVars, list);
+  return list;
+}
+
+std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* name, Complex value) {
+  std::unique_ptr<TVarList> rec;
+  if (c.spareRecords.empty()) {
+    rec = NewRecord(name);
+  } else {
+    rec = std::move(c.spareRecords.back());
+    c.spareRecords.pop_back();
+    std::strncpy(rec->name, name, kVarNameSize - 1);
+  }
+  rec->values.assign(1, value);
+  return rec;
+}
+
+void ReleaseVarList(InterpreterContext& c, std::unique_ptr<TVarList> head) {
+  while (head != nullptr) {
+    std::unique_ptr<TVarList> rest = std::move(head->next);
+    if (c.spareRecords.size() < kSpareRecords && head->values.capacity() <= kSpareElements) {
+      c.spareRecords.push_back(std::move(head));
+    }
+    head = std::move(rest);
+  }
 }
 
 TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value) {
-  auto rec = NewRecord(name);
-  rec->values.assign(1, value);
+  auto rec = NewLocalRecord(c, name, value);
   rec->next = std::move(c.localVars);
   c.localVars = std::move(rec);
+  c.variablesVersion += 1;
   return c.localVars.get();
 }
 
@@ -94,6 +140,7 @@ TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex va
   rec->values[static_cast<size_t>(index)] = value;
   rec->next = std::move(c.globalVars);
   c.globalVars = std::move(rec);
+  c.variablesVersion += 1;
   return c.globalVars.get();
 }
 
@@ -112,8 +159,6 @@ void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src) {
   }
 }
 
-void ReleaseVarList(std::unique_ptr<TVarList>& head) { head.reset(); }
-
 bool ToInt32(double v, int32_t* out) {
   double t = std::trunc(v);
   if (!(t >= -2147483648.0 && t <= 2147483647.0)) return false;  // also NaN
@@ -124,7 +169,7 @@ bool ToInt32(double v, int32_t* out) {
 bool ToIndex(Complex v, int32_t* out) { return ToInt32(v.re, out); }
 
 void CheckVarName(InterpreterContext& c, const char* name, int limit) {
-  if (std::strlen(name) > static_cast<size_t>(limit)) {
+  if (strnlen(name, static_cast<size_t>(limit) + 1) > static_cast<size_t>(limit)) {
     AbortWithText(c,
                   Format(T().msgVarNameTooLong.c_str(), c.sourceName, c.lex.lineNo,
                          c.lex.column, name, limit),
@@ -145,13 +190,13 @@ int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name) {
 
 Complex ReadVariable(InterpreterContext& c) {
   NextToken(c);
+  TVarList* v = FindTokenVariable(c);
+  if (v == nullptr) ReportErrorAndAbort(c, T().msgNewVariable, T().capZero);
+  // The name and its place, for a subscript; the message is formatted only when it is shown.
   char name[kTokTextSize];
-  std::strcpy(name, c.tok.tokText);
-  // The place of the name, for the message about a subscript; formatted only when it is shown.
+  std::memcpy(name, c.tok.tokText, sizeof name);
   const int32_t lineNo = c.lex.lineNo;
   const int32_t column = c.lex.column;
-  TVarList* v = FindVariable(c, name);
-  if (v == nullptr) ReportErrorAndAbort(c, T().msgNewVariable, T().capZero);
   NextToken(c);
   if (c.tok.tokKind != tkLBrace) return v->values[0];
   NextToken(c);

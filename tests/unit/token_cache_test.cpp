@@ -193,6 +193,17 @@ TEST(TokenCache, AProcedureRedefinedWhileItRunsGoesOnWithItsNewLines) {
   EXPECT_EQ(s.host.output, (std::vector<std::string>{"1", "20"}));
 }
 
+TEST(TokenCache, AVariableFoundThroughATokenIsLookedUpAgainWhenTheVariablesChange) {
+  Session s;
+  // A local made in the loop hides the global from the next pass on; each call of r has a
+  // parameter of its own.
+  s.Define({"to r :n", "if :n > 0 [print :n r :n - 1]", "end"});
+  s.Run({"make \"x 1 repeat 3 [print :x local \"x make \"x :x + 5]", "print :x", "r 2",
+         "make \"y 7 print :y"});
+  EXPECT_EQ(s.host.output, (std::vector<std::string>{"1", "5", "5", "5", "2", "1", "7"}));
+  EXPECT_TRUE(s.host.messages.empty());
+}
+
 TEST(LineStore, GivesTheSameLineWhileItsBytesAreTheSame) {
   LineStore store;
   std::vector<std::string> body{"fd 1", "bk 2"};
