@@ -337,7 +337,12 @@ void Canvas::MoveTo(double x, double y) {
 
 void Canvas::LineTo(double x, double y) {
   const CanvasPoint ends[2] = {penPos_, {Whole(x), Whole(y)}};
-  DrawSegments(ends, 2);
+  if (penWidth_ <= 1) {  // the turtle's usual line, without the polyline's set-up
+    MakeCurrent();
+    if (!image_->isNull()) ThinLine(QPointF(ends[0].x, ends[0].y), QPointF(ends[1].x, ends[1].y));
+  } else {
+    DrawSegments(ends, 2);
+  }
   penPos_ = ends[1];
 }
 
@@ -622,33 +627,26 @@ void Canvas::MakeCurrent() const {
   const_cast<Canvas*>(this)->ApplyXorFigure(w);
 }
 
-// Whether the figure's square lies wholly on the bitmap, and whether any of it does.
-bool Canvas::SquareOnBitmap(const XorFigure& f, bool* anyPart) const {
+// Whether the figure's square lies within +-kCoordLimit, where `cover` holds, and whether
+// any of it lies on the bitmap.
+bool Canvas::SquareCovered(const XorFigure& f, bool* onBitmap) const {
   constexpr double kReach = XorMask::kSide / 2;
   const double left = f.x - kReach, top = f.y - kReach;
   const double right = left + XorMask::kSide, bottom = top + XorMask::kSide;
-  *anyPart = right > 0 && bottom > 0 && left < Width() && top < Height();
-  // Beyond kCoordLimit `draw` would meet clamped corners.
-  return left >= 0 && top >= 0 && right <= std::min<double>(Width(), kCoordLimit) &&
-         bottom <= std::min<double>(Height(), kCoordLimit);
+  *onBitmap = right > 0 && bottom > 0 && left < Width() && top < Height();
+  return left >= -kCoordLimit && top >= -kCoordLimit && right <= kCoordLimit &&
+         bottom <= kCoordLimit;
 }
 
-// On the bitmap, each covered pixel under the hatch becomes pixel ^ brush colour; at an edge
-// the figure is drawn by its own routine with the brush and pen it was drawn with.
+// Each covered pixel on the bitmap and under the hatch becomes pixel ^ brush colour. Past
+// +-kCoordLimit (only a bitmap that large could show it) the figure is drawn by its own
+// routine with the brush and pen it was drawn with.
 void Canvas::ApplyXorFigure(const WaitingFigure& w) {
-  bool anyPart = false;
-  if (!SquareOnBitmap(w.figure, &anyPart)) {
-    if (!anyPart) return;
-    const uint32_t colour = brushColour_;
-    const TBrushStyle style = brushStyle_;
-    const int width = penWidth_;
-    brushColour_ = w.brushColour;
-    brushStyle_ = w.brushStyle;
-    penWidth_ = w.penWidth;
-    w.figure.draw(w.figure, *this);
-    brushColour_ = colour;
-    brushStyle_ = style;
-    penWidth_ = width;
+  bool onBitmap = false;
+  const bool covered = SquareCovered(w.figure, &onBitmap);
+  if (!onBitmap) return;
+  if (!covered) {
+    DrawXorFigureAsDrawn(w);
     return;
   }
   XorMask mask;
@@ -657,14 +655,27 @@ void Canvas::ApplyXorFigure(const WaitingFigure& w) {
   const int top = static_cast<int>(w.figure.y) - XorMask::kSide / 2;
   const QRgb bits = ToRgb(w.brushColour) & 0xFFFFFF;
   const Rows rows = WritableRows();
-  for (int j = 0; j < XorMask::kSide; ++j) {
+  for (int j = std::max(0, -top); j < XorMask::kSide && top + j < Height(); ++j) {
     const unsigned hatch = HatchRow(w.brushStyle, top + j);
     QRgb* dst = rows.Row(top + j);
     for (uint32_t row = mask.rows[j]; row != 0; row &= row - 1) {
       const int x = left + __builtin_ctz(row);
-      if (((hatch >> (x & 7)) & 1) != 0) dst[x] ^= bits;
+      if (x >= 0 && x < Width() && ((hatch >> (x & 7)) & 1) != 0) dst[x] ^= bits;
     }
   }
+}
+
+void Canvas::DrawXorFigureAsDrawn(const WaitingFigure& w) {
+  const uint32_t colour = brushColour_;
+  const TBrushStyle style = brushStyle_;
+  const int width = penWidth_;
+  brushColour_ = w.brushColour;
+  brushStyle_ = w.brushStyle;
+  penWidth_ = w.penWidth;
+  w.figure.draw(w.figure, *this);
+  brushColour_ = colour;
+  brushStyle_ = style;
+  penWidth_ = width;
 }
 
 }  // namespace zamiro

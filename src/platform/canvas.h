@@ -87,9 +87,10 @@ class Canvas;
 
 // A small figure combined with the bitmap by exclusive-or with the brush: where it is (whole
 // pixels), which way it turns, and two routines: `draw` draws it with the canvas's own
-// operations, touching nothing outside its XorMask square; `cover` says which pixels `draw`
-// changes when the square lies wholly on the bitmap (near the edges the painter's clipping
-// can change a pixel, so there `draw` is used). Equal figures cover equal pixels.
+// operations, touching nothing outside its XorMask square; `cover` says which pixels of the
+// square `draw` changes when the square lies wholly on the bitmap. Near an edge the figure is
+// the part of its cover that lies on the bitmap (`draw` may differ there by a pixel where the
+// painter clips). Equal figures cover equal pixels.
 struct XorFigure {
   double x = 0;
   double y = 0;
@@ -153,10 +154,9 @@ class Canvas {
   // Draws `picture` scaled into the box, without smoothing.
   void StretchDraw(double x1, double y1, double x2, double y2, const QImage& picture);
 
-  // Draws `figure` with the brush by exclusive-or, as its `draw` routine would with the brush
-  // and pen width of this moment: each pixel it covers where the brush's hatch does becomes
-  // pixel ^ brush colour, so drawing it twice restores every pixel. The drawing may wait (see
-  // the top of this file).
+  // Draws `figure` with the brush by exclusive-or: each pixel of its cover on the bitmap where
+  // the brush's hatch covers it becomes pixel ^ brush colour, so drawing it twice restores
+  // every pixel; the pen plays no part. The drawing may wait (see the top of this file).
   void ToggleXorFigure(const XorFigure& figure);
   // Applies a waiting exclusive-or figure. Const because no one can tell the difference:
   // Image, Pixel and every drawing call it first. Callers share the bitmap's lock.
@@ -193,7 +193,8 @@ class Canvas {
     }
   };
   void ApplyXorFigure(const WaitingFigure& w);
-  bool SquareOnBitmap(const XorFigure& f, bool* anyPart) const;
+  bool SquareCovered(const XorFigure& f, bool* onBitmap) const;
+  void DrawXorFigureAsDrawn(const WaitingFigure& w);
 
   std::unique_ptr<QImage> image_;
   std::unique_ptr<QImage> scratch_;  // where figures are drawn before they are applied

@@ -160,44 +160,83 @@ TEST(TurtleCursor, WithAColouredBrushShowsOtherColours) {
 }
 
 // The cursor from its cached cover and from its four figures drawn one by one are the same
-// pixels, wherever it stands (the edges included), whichever way it faces, with any brush and
+// pixels wherever it lies wholly on the picture, whichever way it faces, with any brush and
 // pen.
-TEST(TurtleCursor, TheFastCursorIsTheFourFiguresDrawnOneByOne) {
+struct CursorBrush {
+  uint32_t colour;
+  TBrushStyle style;
+  int penWidth;
+};
+constexpr CursorBrush kCursorBrushes[] = {
+    {kWhite, bsSolid, 1}, {0x123456, bsDiagCross, 7}, {kRed, bsHorizontal, 100000}};
+
+std::vector<double> CursorHeadings() {
   std::vector<double> headings = {12.9, 400, -77, 1e10, -1e15, 1e300, 0.5, -0.5};
   for (int h = 0; h < 360; ++h) headings.push_back(h);
-  const double places[][2] = {{30.7, 24.2}, {0, 0},     {-11, 5}, {59.9, 49}, {70, 25},
-                              {5, -12.5},   {-13, -13}, {72, 62}, {12, 40},   {47, 3}};
-  const struct {
-    uint32_t colour;
-    TBrushStyle style;
-    int penWidth;
-  } brushes[] = {{kWhite, bsSolid, 1}, {0x123456, bsDiagCross, 7}, {kRed, bsHorizontal, 100000}};
-  size_t turn = 0;
-  for (const auto& b : brushes) {
+  return headings;
+}
+
+void PrepareForCursor(Canvas& k, int w, int h, const CursorBrush& b, int shift = 0) {
+  k.SetSize(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      k.SetPixel(
+          x, y, static_cast<uint32_t>(((x - shift) * 53 + (y - shift) * 97) * 0x030105) & 0xFFFFFF);
+    }
+  }
+  k.SetBrushColour(b.colour);
+  k.SetBrushStyle(b.style);
+  k.SetPenWidth(b.penWidth);
+}
+
+TEST(TurtleCursor, TheFastCursorIsTheFourFiguresDrawnOneByOne) {
+  const std::vector<double> headings = CursorHeadings();
+  const double places[][2] = {{30.7, 24.2}, {16, 16}, {44.9, 34}, {17, 33.5}, {43, 17}};
+  for (const CursorBrush& b : kCursorBrushes) {
     for (const auto& p : places) {
       Canvas fast, figures;
       fast.SetXorDrawing(XorDrawing::kAtOnce);
       figures.SetXorDrawing(XorDrawing::kByDrawing);
-      for (Canvas* k : {&fast, &figures}) {
-        k->SetSize(60, 50);
-        PaintBackground(*k);
-        k->SetBrushColour(b.colour);
-        k->SetBrushStyle(b.style);
-        k->SetPenWidth(b.penWidth);
-      }
+      PrepareForCursor(fast, 60, 50, b);
+      PrepareForCursor(figures, 60, 50, b);
       const QImage before = fast.Image();
-      // Every heading at the first places; a share of them at the others, turn by turn.
-      for (size_t i = 0; i < headings.size(); ++i) {
-        if (&p != &places[0] && &p != &places[1] && (i + turn) % 9 != 0) continue;
-        const TurtleState t = At(p[0], p[1], headings[i]);
+      for (double h : headings) {
+        const TurtleState t = At(p[0], p[1], h);
         DrawTurtleCursor(t, fast);
         DrawTurtleCursor(t, figures);
-        ASSERT_EQ(fast.Image(), figures.Image()) << p[0] << "," << p[1] << " h " << headings[i];
+        ASSERT_EQ(fast.Image(), figures.Image()) << p[0] << "," << p[1] << " h " << h;
         DrawTurtleCursor(t, fast);
         DrawTurtleCursor(t, figures);
         ASSERT_EQ(fast.Image(), before);
       }
-      ++turn;
+    }
+  }
+}
+
+// Near and beyond the edges the cursor is the part of the whole cursor that lies on the
+// picture: the same pixels as on a picture larger by 32 on every side.
+TEST(TurtleCursor, AtTheEdgesTheCursorIsThePartOnThePicture) {
+  const std::vector<double> headings = CursorHeadings();
+  const double places[][2] = {{0, 0},     {-11, 5},   {59.9, 49}, {70, 25},
+                              {5, -12.5}, {-13, -13}, {72, 62},   {12, 40}};
+  size_t turn = 0;
+  for (const CursorBrush& b : kCursorBrushes) {
+    for (const auto& p : places) {
+      Canvas edge, whole;
+      PrepareForCursor(edge, 60, 50, b);
+      PrepareForCursor(whole, 124, 114, b, 32);
+      for (size_t i = turn++ % 5; i < headings.size(); i += 5) {
+        DrawTurtleCursor(At(p[0], p[1], headings[i]), edge);
+        DrawTurtleCursor(At(p[0] + 32, p[1] + 32, headings[i]), whole);
+        for (int y = 0; y < 50; ++y) {
+          for (int x = 0; x < 60; ++x) {
+            ASSERT_EQ(edge.Pixel(x, y), whole.Pixel(x + 32, y + 32))
+                << p[0] << "," << p[1] << " h " << headings[i] << " at " << x << "," << y;
+          }
+        }
+        DrawTurtleCursor(At(p[0], p[1], headings[i]), edge);
+        DrawTurtleCursor(At(p[0] + 32, p[1] + 32, headings[i]), whole);
+      }
     }
   }
 }
