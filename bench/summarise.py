@@ -1,5 +1,6 @@
 """Turns the hyperfine and memory measurements of bench/run.sh into a Markdown table."""
 import json
+import os
 import statistics
 import sys
 
@@ -25,3 +26,9 @@ for b in benches:
     print(f"| {TITLES.get(b, b)} | {z:.3f} s | {u:.3f} s | {p:.3f} s | "
           f"{ratio:.2f}x {'faster' if ratio >= 1 else 'slower'} | "
           f"{mz / 1024:.0f} MB / {mp / 1024:.0f} MB ({mz / mp:.2f}) |")
+
+# What each change bought, written by hand in bench/history.md, follows the latest table.
+history = os.path.join(os.path.dirname(os.path.abspath(__file__)), "history.md")
+if os.path.exists(history):
+    print()
+    print(open(history, encoding="utf-8").read().rstrip())

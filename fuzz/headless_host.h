@@ -9,6 +9,7 @@
 #include "interp/context.h"
 #include "interp/toplevel.h"
 #include "platform/host.h"
+#include "turtle/picture.h"
 
 namespace zamiro {
 
@@ -53,8 +54,9 @@ void WithInterpreter(const std::vector<std::string>& lines, Body body) {
     line = lines[next++];
     return true;
   });
-  c.turtle.centreX = c.turtle.turtleX = 233;
-  c.turtle.centreY = c.turtle.turtleY = 137;
+  // A small picture, as the window gives one, so that every drawing reaches the canvas.
+  FormResize(c, 61, 41, 59, 39);
+  FormShow(c, 59, 39);
   try {
     body(c);
   } catch (const ShutdownRequested&) {

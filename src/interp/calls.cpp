@@ -11,29 +11,6 @@
 namespace zamiro {
 namespace {
 
-// The caller's state, kept on the stack while a call runs.
-struct SavedCaller {
-  // The call's variables take the place of the caller's.
-  SavedCaller(InterpreterContext& c, std::unique_ptr<TVarList> callVars)
-      : source(c.curSource),
-        name(c.sourceName),
-        lex(c.lex),
-        tok(c.tok),
-        locals(SwapLocalVars(c, std::move(callVars))) {}
-  void Restore(InterpreterContext& c) {
-    c.curSource = source;
-    c.sourceName = name;
-    c.lex = lex;
-    tok.RestoreTo(c.tok);
-    ReleaseVarList(c, SwapLocalVars(c, std::move(locals)));  // the call's own list
-  }
-  const std::vector<std::string>* source;
-  const char* name;  // a procedure's name lives as long as the procedure tree
-  LexState lex;
-  SavedToken tok;
-  std::unique_ptr<TVarList> locals;
-};
-
 TVarList* FindArray(InterpreterContext& c) {
   NextToken(c);
   TVarList* array = FindVariable(c, c.tok.tokText);
@@ -44,7 +21,9 @@ TVarList* FindArray(InterpreterContext& c) {
 
 // Parameters are walked by index: an argument read from a later input line may wait while a
 // program file is loaded, and a redefinition replaces the parameter list under the loop.
-std::unique_ptr<TVarList> BindArguments(InterpreterContext& c, const TProcNode& node) {
+// Not inlined: its frame is gone before the body runs, and calls nest deeply.
+[[gnu::noinline]] std::unique_ptr<TVarList> BindArguments(InterpreterContext& c,
+                                                          const TProcNode& node) {
   std::unique_ptr<TVarList> head;
   TVarList* tail = nullptr;
   for (size_t i = 0; i < node.params.size(); ++i) {
@@ -64,6 +43,33 @@ std::unique_ptr<TVarList> BindArguments(InterpreterContext& c, const TProcNode& 
   }
   return head;
 }
+
+// The caller's state, kept on the stack while a call runs. Saving and restoring are not inlined:
+// their temporaries would take room in the frame of every call level.
+struct SavedCaller {
+  // Reads the arguments; the call's variables then take the place of the caller's.
+  [[gnu::noinline]] SavedCaller(InterpreterContext& c, const TProcNode& node)
+      : locals(BindArguments(c, node)),
+        source(c.curSource),
+        name(c.sourceName),
+        lex(c.lex),
+        tok(c.tok) {
+    locals = SwapLocalVars(c, std::move(locals));
+    c.sourceName = node.name;
+  }
+  [[gnu::noinline]] void Restore(InterpreterContext& c) {
+    c.curSource = source;
+    c.sourceName = name;
+    c.lex = lex;
+    tok.RestoreTo(c.tok);
+    ReleaseVarList(c, SwapLocalVars(c, std::move(locals)));  // the call's own list
+  }
+  std::unique_ptr<TVarList> locals;  // the call's arguments, then the caller's variables
+  const std::vector<std::string>* source;
+  const char* name;  // a procedure's name lives as long as the procedure tree
+  LexState lex;
+  SavedToken tok;
+};
 
 void StartBody(InterpreterContext& c, const TProcNode& node) {
   c.curSource = &node.body;
@@ -112,7 +118,9 @@ class CallDepth {
   InterpreterContext& c_;
 };
 
-void RunBody(InterpreterContext& c, const TProcNode& node, bool allowTailJump) {
+// Inlined into both calls: one frame less for every level of nesting.
+[[gnu::always_inline]] inline void RunBody(InterpreterContext& c, const TProcNode& node,
+                                           bool allowTailJump) {
   StartBody(c, node);
   for (;;) {
     if (TokenIsWord(c, "end")) return;
@@ -128,22 +136,21 @@ void RunBody(InterpreterContext& c, const TProcNode& node, bool allowTailJump) {
 
 }  // namespace
 
-void CallProc(InterpreterContext& c, TProcNode& node) {
+int CallProc(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
   CallDepth depth(c);
   NextToken(c);
-  SavedCaller caller(c, BindArguments(c, node));
-  c.sourceName = node.name;
+  SavedCaller caller(c, node);
   RunBody(c, node, true);
   caller.Restore(c);
+  return srNormal;
 }
 
 Complex CallFunction(InterpreterContext& c, TProcNode& node) {
   CheckNesting(c);
   CallDepth depth(c);
   NextToken(c);
-  SavedCaller caller(c, BindArguments(c, node));
-  c.sourceName = node.name;
+  SavedCaller caller(c, node);
   RunBody(c, node, false);
   caller.Restore(c);
   return c.outputValue;
@@ -179,10 +186,11 @@ void SkipToEnd(InterpreterContext& c) {
   PassToEnd(c);
 }
 
-void OpStatement(InterpreterContext& c) {
+int OpStatement(InterpreterContext& c) {
   NextToken(c);
   c.outputValue = EvalExpression(c);
   PassToEnd(c);
+  return srNormal;
 }
 
 }  // namespace zamiro

@@ -19,10 +19,12 @@ bool ScanDefinitions(InterpreterContext& c, const std::vector<std::string>& line
 // The name of a header line, upper-cased.
 std::string HeaderName(const std::string& line);
 
-void CallProc(InterpreterContext& c, TProcNode& node);
+// CallProc and OpStatement return the statement's result (srNormal), so that the executor can
+// leave its frame before they run: they nest calls.
+int CallProc(InterpreterContext& c, TProcNode& node);
 Complex CallFunction(InterpreterContext& c, TProcNode& node);
 void LocalStatement(InterpreterContext& c);
-void OpStatement(InterpreterContext& c);
+int OpStatement(InterpreterContext& c);
 // Passes over tokens up to the word end, as stop and op do.
 void SkipToEnd(InterpreterContext& c);
 

@@ -54,9 +54,9 @@ const KeywordTable& Keywords() {
   NextToken(c);
   if (c.tok.tokKind != tkDoubleQuote) return;
   NextToken(c);
-  char name[kTokTextSize];
-  std::memcpy(name, c.tok.tokText, sizeof name);
-  CheckVarName(c, name, kVarNameSize - 1);
+  CheckVarName(c, c.tok.tokText, kVarNameSize - 1);
+  char copy[kTokTextSize];
+  const char* name = KeepTokenText(c.tok, copy);
   TVarList* v = FindTokenVariable(c);
   NextToken(c);
   bool indexed = false;
@@ -133,16 +133,13 @@ int ExecuteStatement(InterpreterContext& c) {
       ListProcs(c, c.procRoot);
       NextToken(c);
       return srNormal;
-    case cmdOp: OpStatement(c); return srNormal;
+    case cmdOp: return OpStatement(c);
     default:
       if (ExecuteTurtleCommand(c, command)) return srNormal;
       break;
   }
   if (c.tok.tokKind == tkName) {
-    if (TProcNode* node = FindProc(c, c.tok.tokText)) {
-      CallProc(c, *node);
-      return srNormal;
-    }
+    if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallProc(c, *node);
     ReportErrorAndAbort(c, T().msgNewProcedure, T().capIgnore);
   }
   ReportErrorAndAbort(c, T().msgNotProcedure, T().capIgnore);

@@ -1,6 +1,10 @@
 #include "interp/toplevel.h"
 
+#include <pthread.h>
 #include <sys/mman.h>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include <algorithm>
 #include <cstdarg>
@@ -91,6 +95,25 @@ void UseHugePagesForDeepStack(uintptr_t base, size_t size) {
 }
 
 }  // namespace
+
+#ifdef __SANITIZE_ADDRESS__
+void ClearStackGuardsAbove() {
+  thread_local uintptr_t top = 0;
+  if (top == 0) {
+    pthread_attr_t attr;
+    void* base = nullptr;
+    size_t size = 0;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
+    pthread_attr_getstack(&attr, &base, &size);
+    pthread_attr_destroy(&attr);
+    top = reinterpret_cast<uintptr_t>(base) + size;
+  }
+  // Everything from here up: the frames to be left and those still in use, as the sanitizer
+  // itself does for a small stack.
+  auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  if (here < top) __asan_unpoison_memory_region(reinterpret_cast<void*>(here), top - here);
+}
+#endif
 
 void InitStackLimit(InterpreterContext& c) {
   pthread_attr_t attr;

@@ -75,8 +75,14 @@ struct TokenState {
   const CachedToken* origin = nullptr;  // the cached token it was set from (lexer/lines.h)
 };
 
+// The text of the current token, valid after the reader has moved on (for the statement's
+// duration) when the token was cached; otherwise copied into `copy`.
+const char* KeepTokenText(const TokenState& t, char (&copy)[kTokTextSize]);
+
 // The current token kept while the reader is elsewhere (a call, a loop's next pass), restored
 // as it was: from the cached token it came from, or from a whole copy when it was not cached.
+// (A cached token restores tokValue only for a number: the value of any other token is never
+// read.)
 class SavedToken {
  public:
   explicit SavedToken(const TokenState& t);
@@ -84,7 +90,6 @@ class SavedToken {
 
  private:
   const CachedToken* origin_;
-  double value_;
   std::unique_ptr<TokenState> copy_;
 };
 

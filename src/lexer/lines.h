@@ -43,6 +43,8 @@ std::string ReportText(const ScanReport& r, const char* sourceName, int32_t line
 struct CachedToken {
   static constexpr int kShortText = 16;
 
+  const char* Text() const { return textLen < kShortText ? text : longText; }
+
   int32_t start = 0;
   int32_t startChar = 0;  // curChar there (always the byte before `start`, or 13 past the end)
   int32_t end = 0;

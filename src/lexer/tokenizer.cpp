@@ -538,7 +538,13 @@ char MapWideNumberChar(unsigned char lead, unsigned char trail) {
   return 0;
 }
 
-SavedToken::SavedToken(const TokenState& t) : origin_(t.origin), value_(t.tokValue) {
+const char* KeepTokenText(const TokenState& t, char (&copy)[kTokTextSize]) {
+  if (t.origin != nullptr) return t.origin->Text();
+  std::memcpy(copy, t.tokText, sizeof copy);
+  return copy;
+}
+
+SavedToken::SavedToken(const TokenState& t) : origin_(t.origin) {
   if (origin_ == nullptr) copy_ = std::make_unique<TokenState>(t);
 }
 
@@ -548,7 +554,6 @@ void SavedToken::RestoreTo(TokenState& t) const {
     return;
   }
   CopyCachedToken(*origin_, t);
-  t.tokValue = value_;
 }
 
 void ScanNextToken(InterpreterContext& c) {

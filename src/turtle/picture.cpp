@@ -121,10 +121,12 @@ void DrawTurtleCursor(const TurtleState& t, Canvas& canvas) {
   // The cursor turns in whole degrees and sits on whole pixels.
   const XorFigure f{std::trunc(t.turtleX), std::trunc(t.turtleY), std::trunc(t.turtleHeading),
                     CursorCover, DrawCursorFigures};
-  if (std::isfinite(f.turn)) {
+  // Within this bound (h +- 80) * pi stays finite, and so do the offsets the cover is cached
+  // by; beyond it (infinite or undefined headings too) the figures are drawn one by one.
+  if (std::fabs(f.turn) <= 1e300) {
     canvas.ToggleXorFigure(f);
   } else {
-    DrawCursorFigures(f, canvas);  // no offsets to cache by
+    DrawCursorFigures(f, canvas);
   }
 }
 

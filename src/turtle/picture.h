@@ -10,7 +10,8 @@
 // - Repaint: when `picture.changes` differs from the value last shown, lock
 //   `picture.mutex` and paint `picture.canvas.Image()` 1:1 from its top-left corner (or copy
 //   it under the lock and paint the copy). Never hold the lock while waiting for the
-//   interpreter: it needs the same lock to go on.
+//   interpreter: it needs the same lock to go on. Image() first applies a cursor drawing
+//   that the canvas held back (Canvas::MakeCurrent), so it is the whole picture.
 // - Print and save: lock, copy or draw the image, unlock.
 // - Show and resize: call FormShow and FormResize (they lock for themselves).
 #pragma once

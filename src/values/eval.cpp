@@ -1,6 +1,6 @@
 // The expression evaluator: recursive descent over the current token, evaluating as it reads.
-// EvalSum and EvalTerm are inlined into EvalExpression: each level of nesting in the language
-// then costs the interpreter thread's stack one frame of each of EvalExpression and EvalPrimary.
+// EvalSum and EvalTerm, and the commonest primaries, are inlined into EvalExpression: a nested
+// call or subscript then costs the interpreter thread's stack one frame of EvalExpression.
 #include <climits>
 
 #include "interp/calls.h"
@@ -30,13 +30,36 @@ Complex Remainder(InterpreterContext& c, Complex a, Complex b) {
   return {static_cast<double>(m % n), 0.0};
 }
 
+// A name in an expression: a built-in function, else a procedure called as a function.
+Complex NameValue(InterpreterContext& c) {
+  CheckNesting(c);
+  int function = TokenFunction(c);
+  if (function >= 0) return CallBuiltinFunction(c, function);
+  if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallFunction(c, *node);
+  ReportErrorAndAbort(c, T().msgNewFunction, T().capZero);
+}
+
+// A primary, the commonest kinds without going through EvalPrimary: a call of a function then
+// costs the stack no frame of EvalPrimary's.
+[[gnu::always_inline]] inline Complex Operand(InterpreterContext& c) {
+  int32_t kind = c.tok.tokKind;
+  if (kind == tkInteger || kind == tkReal) {
+    Complex v{c.tok.tokValue, 0.0};
+    NextToken(c);
+    return v;
+  }
+  if (kind == tkColon) return ReadVariable(c);
+  if (kind == tkName) return NameValue(c);
+  return EvalPrimary(c);
+}
+
 [[gnu::always_inline]] inline Complex EvalTerm(InterpreterContext& c) {
-  Complex left = EvalPrimary(c);
+  Complex left = Operand(c);
   for (;;) {
     int32_t op = c.tok.tokKind;
     if (op != tkStar && op != tkSlash && op != tkPercent && op != tkAnd) return left;
     NextToken(c);
-    Complex right = EvalPrimary(c);
+    Complex right = Operand(c);
     switch (op) {
       case tkStar: left = left * right; break;
       case tkSlash:
@@ -64,14 +87,6 @@ Complex Remainder(InterpreterContext& c, Complex a, Complex b) {
       left = Truth(!IsZero(left) || !IsZero(right));
     }
   }
-}
-
-// A name in an expression: a built-in function, else a procedure called as a function.
-Complex NameValue(InterpreterContext& c) {
-  int function = TokenFunction(c);
-  if (function >= 0) return CallBuiltinFunction(c, function);
-  if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallFunction(c, *node);
-  ReportErrorAndAbort(c, T().msgNewFunction, T().capZero);
 }
 
 }  // namespace

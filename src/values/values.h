@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "interp/context.h"
@@ -33,7 +34,10 @@ bool ToInt32(double v, int32_t* out);
 // The index of a subscript: the real part truncated toward zero; false when out of range.
 bool ToIndex(Complex v, int32_t* out);
 // Refuses a variable name that does not fit its field (limit in bytes).
-void CheckVarName(InterpreterContext& c, const char* name, int limit);
+void RefuseLongVarName(InterpreterContext& c, const char* name, int limit);
+inline void CheckVarName(InterpreterContext& c, const char* name, int limit) {
+  if (std::strlen(name) > static_cast<size_t>(limit)) RefuseLongVarName(c, name, limit);
+}
 // An assignment index: refused unless 0 <= index < kMaxArrayElements.
 int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name);
 Complex ReadVariable(InterpreterContext& c);

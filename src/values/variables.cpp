@@ -168,8 +168,8 @@ bool ToInt32(double v, int32_t* out) {
 
 bool ToIndex(Complex v, int32_t* out) { return ToInt32(v.re, out); }
 
-void CheckVarName(InterpreterContext& c, const char* name, int limit) {
-  if (strnlen(name, static_cast<size_t>(limit) + 1) > static_cast<size_t>(limit)) {
+void RefuseLongVarName(InterpreterContext& c, const char* name, int limit) {
+  if (std::strlen(name) > static_cast<size_t>(limit)) {
     AbortWithText(c,
                   Format(T().msgVarNameTooLong.c_str(), c.sourceName, c.lex.lineNo,
                          c.lex.column, name, limit),
@@ -193,12 +193,13 @@ Complex ReadVariable(InterpreterContext& c) {
   TVarList* v = FindTokenVariable(c);
   if (v == nullptr) ReportErrorAndAbort(c, T().msgNewVariable, T().capZero);
   // The name and its place, for a subscript; the message is formatted only when it is shown.
-  char name[kTokTextSize];
-  std::memcpy(name, c.tok.tokText, sizeof name);
+  char copy[kTokTextSize];
+  const char* name = KeepTokenText(c.tok, copy);
   const int32_t lineNo = c.lex.lineNo;
   const int32_t column = c.lex.column;
   NextToken(c);
   if (c.tok.tokKind != tkLBrace) return v->values[0];
+  CheckNesting(c);  // subscripts nest
   NextToken(c);
   Complex index = EvalExpression(c);
   int32_t i = 0;

@@ -295,13 +295,16 @@ class TForm1Test : public QObject {
   }
 
   void aMillionLinesKeepTheNewestAndTheWindowServed() {
-    int ticks = 0;
+    // Ticks that came while lines were still arriving: the window went on serving events.
+    int ticksWhileArriving = 0;
     QTimer timer;
-    connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    connect(&timer, &QTimer::timeout, [&] {
+      if (form->Memo2->document()->lastBlock().text() != "2") ++ticksWhileArriving;
+    });
     timer.start(20);
     Type(QStringLiteral("repeat 1000000 [print 1] print 2"));
     QTRY_VERIFY_WITH_TIMEOUT(form->Memo2->document()->lastBlock().text() == "2", 60000);
-    QVERIFY(ticks >= 3);  // the window went on serving events while the lines arrived
+    QVERIFY(ticksWhileArriving >= 1);
     QCOMPARE(form->Memo2->document()->blockCount(), 200000);
   }
 

@@ -180,8 +180,9 @@ void PrepareForCursor(Canvas& k, int w, int h, const CursorBrush& b, int shift =
   k.SetSize(w, h);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      k.SetPixel(
-          x, y, static_cast<uint32_t>(((x - shift) * 53 + (y - shift) * 97) * 0x030105) & 0xFFFFFF);
+      // Unsigned, so the pattern wraps instead of overflowing.
+      const auto v = static_cast<uint32_t>((x - shift) * 53 + (y - shift) * 97);
+      k.SetPixel(x, y, (v * 0x030105u) & 0xFFFFFF);
     }
   }
   k.SetBrushColour(b.colour);
