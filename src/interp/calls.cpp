@@ -27,7 +27,7 @@ TVarList* FindArray(InterpreterContext& c) {
   std::unique_ptr<TVarList> head;
   TVarList* tail = nullptr;
   for (size_t i = 0; i < node.params.size(); ++i) {
-    std::unique_ptr<TVarList> v = NewLocalRecord(c, node.params[i].name, Complex{});
+    std::unique_ptr<TVarList> v = NewLocalRecord(c, node.params[i].key, Complex{});
     if (c.tok.tokKind == tkAmpersand) {
       CopyValues(c, *v, *FindArray(c));
     } else {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "interp/input_queue.h"
@@ -17,6 +18,7 @@
 #include "turtle/picture.h"
 #include "turtle/turtle_state.h"
 #include "values/complex.h"
+#include "values/value_array.h"
 
 namespace zamiro {
 
@@ -32,8 +34,8 @@ constexpr int32_t kMaxArrayElements = 1 << 24;
 
 // A variable: a named, growable array of complex numbers in a singly linked list.
 struct TVarList {
-  char name[kVarNameSize] = {};
-  std::vector<Complex> values;
+  const char* name = "";  // kept in the context's `names`
+  ValueArray values;
   std::unique_ptr<TVarList> next;
   ~TVarList();  // releases the rest of the list without recursion
 };
@@ -41,6 +43,7 @@ using TGlobalVarList = TVarList;
 
 struct TParamNode {
   char name[kVarNameSize] = {};
+  const char* key = "";  // the name as kept in the context's `names`
 };
 
 // A procedure: its source lines, kept as typed, in a tree ordered by name.
@@ -94,7 +97,9 @@ struct InterpreterContext {
   bool errorShown = false;
   LexState topLevelSnapshot;
 
-  // Variables.
+  // Variables. Their names are kept once each, for as long as the interpreter lives (only
+  // names written in the program's text are kept, so the set stays small).
+  std::unordered_set<std::string> names;
   std::unique_ptr<TVarList> localVars;
   // Changes whenever a name may come to mean another record: a variable is created, or
   // localVars is replaced. Never 0, which marks a lookup never made.
@@ -124,7 +129,7 @@ struct InterpreterContext {
   // Nesting guard: the lowest stack address the interpreter may reach before it reports
   // that calls are nested too deeply.
   uintptr_t stackLimit = 0;
-  int32_t callDepth = 0;     // procedure and function calls in progress
+  int32_t callDepth = 0;                        // procedure and function calls in progress
   int32_t maxCallDepth = kDefaultMaxCallDepth;  // the bound on callDepth, from the stack's size
 
 #ifdef ZAMIRO_FUZZING

@@ -9,6 +9,7 @@
 #include "interp/texts.h"
 #include "lexer/lexer.h"
 #include "lexer/lines.h"
+#include "values/values.h"
 
 namespace zamiro {
 namespace {
@@ -19,7 +20,9 @@ struct SavedReader {
   TokenState tok;
 };
 
-SavedReader SaveReader(const InterpreterContext& c) { return {c.curSource, c.lex, c.tok}; }
+SavedReader SaveReader(const InterpreterContext& c) {
+  return {c.curSource, c.lex, c.tok};
+}
 void RestoreReader(InterpreterContext& c, const SavedReader& s) {
   c.curSource = s.source;
   c.lex = s.lex;
@@ -88,6 +91,7 @@ std::vector<TParamNode> CollectParamsChecked(InterpreterContext& c,
     } else {
       std::strcpy(p.name, c.tok.tokText);
     }
+    p.key = InternName(c, p.name);
     params.push_back(p);
     NextToken(c);
   }
@@ -298,7 +302,8 @@ void ListProcs(InterpreterContext& c, const TProcNode* node) {
 std::vector<std::string> ProgramLines(InterpreterContext& c) {
   std::lock_guard<std::mutex> lock(c.procTreeMutex);
   std::vector<std::string> lines;
-  InOrder(c.procRoot, [&](TProcNode& n) { lines.insert(lines.end(), n.body.begin(), n.body.end()); });
+  InOrder(c.procRoot,
+          [&](TProcNode& n) { lines.insert(lines.end(), n.body.begin(), n.body.end()); });
   return lines;
 }
 

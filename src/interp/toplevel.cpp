@@ -55,8 +55,7 @@ void AbortWithText(InterpreterContext& c, const std::string& text, const std::st
 
 void ReportErrorAndAbort(InterpreterContext& c, const std::string& format,
                          const std::string& caption) {
-  AbortWithText(c,
-                Format(format.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, c.tok.tokText),
+  AbortWithText(c, Format(format.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, c.tok.tokText),
                 caption);
 }
 
@@ -83,7 +82,7 @@ constexpr size_t kStackReserve = size_t{512} << 10;
 // The first megabytes of the stack are of small pages; below them, huge pages where the
 // system offers them: deep recursion then costs few page faults, and shallow programs no more
 // memory than before.
-constexpr size_t kSmallPageStack = size_t{8} << 20;
+constexpr size_t kSmallPageStack = size_t{64} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 void UseHugePagesForDeepStack(uintptr_t base, size_t size) {
@@ -126,12 +125,14 @@ void InitStackLimit(InterpreterContext& c) {
   auto low = reinterpret_cast<uintptr_t>(base);
   c.stackLimit = size > 2 * kStackReserve ? low + kStackReserve : 0;
   size_t calls = size / kStackFactor / kStackPerCall;
-  c.maxCallDepth = size == 0 ? kDefaultMaxCallDepth
-                             : static_cast<int32_t>(std::min<size_t>(calls, INT32_MAX));
+  c.maxCallDepth =
+      size == 0 ? kDefaultMaxCallDepth : static_cast<int32_t>(std::min<size_t>(calls, INT32_MAX));
   UseHugePagesForDeepStack(low, size);
 }
 
-void ReportTooDeep(InterpreterContext& c) { ReportErrorAndAbort(c, T().msgTooDeep, T().capError); }
+void ReportTooDeep(InterpreterContext& c) {
+  ReportErrorAndAbort(c, T().msgTooDeep, T().capError);
+}
 
 void RunPendingTasks(InterpreterContext& c) {
   InputQueue::Task task;

@@ -18,14 +18,15 @@ struct SourceLine;
 
 // The reader's whole state: copied to save and restore a position. The line being read is
 // referred to, not copied: it does not change while a position refers to it (lexer/lines.h).
+// (Ordered to pack tightly: calls keep a copy of it at every level of nesting.)
 struct LexState {
   int32_t curChar = 0;  // byte just handed out, or 13 after the last byte of a line
   int32_t lineNo = 0;   // lines fetched since the source was rewound
   int32_t column = 0;   // index of the next byte; the 1-based column of curChar
-  bool lineLoaded = false;
   int32_t lineLen = 0;
+  int32_t tokenHint = 0;  // where NextToken looks first in the line's cached tokens
+  bool lineLoaded = false;
   const SourceLine* line = nullptr;  // its text: at most kMaxLineLen bytes
-  int32_t tokenHint = 0;             // where NextToken looks first in the line's cached tokens
 };
 
 enum TTokenKind : int32_t {
@@ -86,11 +87,17 @@ const char* KeepTokenText(const TokenState& t, char (&copy)[kTokTextSize]);
 class SavedToken {
  public:
   explicit SavedToken(const TokenState& t);
+  SavedToken(SavedToken&& other) noexcept : kept_(other.kept_) { other.kept_ = 0; }
+  SavedToken(const SavedToken&) = delete;
+  SavedToken& operator=(const SavedToken&) = delete;
+  SavedToken& operator=(SavedToken&&) = delete;
+  ~SavedToken();
   void RestoreTo(TokenState& t) const;
 
  private:
-  const CachedToken* origin_;
-  std::unique_ptr<TokenState> copy_;
+  // One word, as calls keep one at every level of nesting: the cached token it came from, or,
+  // with the lowest bit set, a whole copy owned here.
+  uintptr_t kept_;
 };
 
 void ReadChar(InterpreterContext& c);
@@ -111,6 +118,8 @@ void UpperCopy(const char* src, char* dst);
 // The ASCII character of a full-width number character (lead, trail), or 0 if it is none.
 char MapWideNumberChar(unsigned char lead, unsigned char trail);
 
-inline bool IsSjisLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool IsSjisLead(int b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 }  // namespace zamiro

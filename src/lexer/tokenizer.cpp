@@ -21,8 +21,12 @@ namespace {
 bool IsAsciiLetter(int ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '_';
 }
-bool IsDigit(int ch) { return ch >= '0' && ch <= '9'; }
-int Fold(unsigned char b) { return (b >= 'a' && b <= 'z') ? b - 32 : b; }
+bool IsDigit(int ch) {
+  return ch >= '0' && ch <= '9';
+}
+int Fold(unsigned char b) {
+  return (b >= 'a' && b <= 'z') ? b - 32 : b;
+}
 
 void SetToken(TokenState& t, int32_t kind, const char* text) {
   t.tokKind = kind;
@@ -36,14 +40,17 @@ struct WideEntry {
   const char* text;
 };
 constexpr WideEntry kWideTable[] = {
-    {0x40, -1, ""},   {0x46, tkColon, ":"},        {0x69, tkLParen, "("},
-    {0x6A, tkRParen, ")"},  {0x7B, tkPlus, "+"},   {0x5B, tkMinus, "-"},
-    {0x7C, tkMinus, "-"},   {0x96, tkStar, "*"},   {0x80, tkSlash, "/"},
-    {0x93, tkPercent, "%"}, {0x81, tkEqual, "="},  {0x49, 0, "!"},
-    {0x83, 0, "<"},         {0x84, 0, ">"},        {0x75, tkLBracket, "["},
-    {0x6D, tkLBracket, "["}, {0x76, tkRBracket, "]"}, {0x6E, tkRBracket, "]"},
-    {0x6F, tkLBrace, "{"},  {0x70, tkRBrace, "}"}, {0x95, tkAmpersand, "&"},
-    {0x68, tkDoubleQuote, "\""},
+    {0x40, -1, ""},           {0x46, tkColon, ":"},
+    {0x69, tkLParen, "("},    {0x6A, tkRParen, ")"},
+    {0x7B, tkPlus, "+"},      {0x5B, tkMinus, "-"},
+    {0x7C, tkMinus, "-"},     {0x96, tkStar, "*"},
+    {0x80, tkSlash, "/"},     {0x93, tkPercent, "%"},
+    {0x81, tkEqual, "="},     {0x49, 0, "!"},
+    {0x83, 0, "<"},           {0x84, 0, ">"},
+    {0x75, tkLBracket, "["},  {0x6D, tkLBracket, "["},
+    {0x76, tkRBracket, "]"},  {0x6E, tkRBracket, "]"},
+    {0x6F, tkLBrace, "{"},    {0x70, tkRBrace, "}"},
+    {0x95, tkAmpersand, "&"}, {0x68, tkDoubleQuote, "\""},
 };
 
 const WideEntry* FindWide(int lead, int trail) {
@@ -69,24 +76,42 @@ double ConvertDecimal(const char* text) {
 
 int32_t PunctuationKind(int ch) {
   switch (ch) {
-    case '.': return tkDot;
-    case ':': return tkColon;
-    case '(': return tkLParen;
-    case ')': return tkRParen;
-    case '+': return tkPlus;
-    case '-': return tkMinus;
-    case '*': return tkStar;
-    case '/': return tkSlash;
-    case '%': return tkPercent;
-    case '=': return tkEqual;
-    case '[': return tkLBracket;
-    case ']': return tkRBracket;
-    case '{': return tkLBrace;
-    case '}': return tkRBrace;
-    case '&': return tkAmpersand;
-    case '\'': return tkQuote;
-    case '"': return tkDoubleQuote;
-    default: return -1;
+    case '.':
+      return tkDot;
+    case ':':
+      return tkColon;
+    case '(':
+      return tkLParen;
+    case ')':
+      return tkRParen;
+    case '+':
+      return tkPlus;
+    case '-':
+      return tkMinus;
+    case '*':
+      return tkStar;
+    case '/':
+      return tkSlash;
+    case '%':
+      return tkPercent;
+    case '=':
+      return tkEqual;
+    case '[':
+      return tkLBracket;
+    case ']':
+      return tkRBracket;
+    case '{':
+      return tkLBrace;
+    case '}':
+      return tkRBrace;
+    case '&':
+      return tkAmpersand;
+    case '\'':
+      return tkQuote;
+    case '"':
+      return tkDoubleQuote;
+    default:
+      return -1;
   }
 }
 
@@ -276,8 +301,8 @@ class Scanner {
                   (IsWideSignPair(lead, trail) && (last == 'E' || last == 'e'));
       if (!take) break;
       if (n < kMaxWideNumber) {
-        buf[n++] = MapWideNumberChar(static_cast<unsigned char>(lead),
-                                     static_cast<unsigned char>(trail));
+        buf[n++] =
+            MapWideNumberChar(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
       } else {
         cut = true;
       }
@@ -544,16 +569,21 @@ const char* KeepTokenText(const TokenState& t, char (&copy)[kTokTextSize]) {
   return copy;
 }
 
-SavedToken::SavedToken(const TokenState& t) : origin_(t.origin) {
-  if (origin_ == nullptr) copy_ = std::make_unique<TokenState>(t);
+SavedToken::SavedToken(const TokenState& t) : kept_(reinterpret_cast<uintptr_t>(t.origin)) {
+  static_assert(alignof(TokenState) > 1 && alignof(CachedToken) > 1, "the lowest bit is free");
+  if (t.origin == nullptr) kept_ = reinterpret_cast<uintptr_t>(new TokenState(t)) | 1;
+}
+
+SavedToken::~SavedToken() {
+  if (kept_ & 1) delete reinterpret_cast<TokenState*>(kept_ & ~uintptr_t{1});
 }
 
 void SavedToken::RestoreTo(TokenState& t) const {
-  if (origin_ == nullptr) {
-    t = *copy_;
+  if (kept_ & 1) {
+    t = *reinterpret_cast<const TokenState*>(kept_ & ~uintptr_t{1});
     return;
   }
-  CopyCachedToken(*origin_, t);
+  CopyCachedToken(*reinterpret_cast<const CachedToken*>(kept_), t);
 }
 
 void ScanNextToken(InterpreterContext& c) {

@@ -19,14 +19,20 @@ TVarList* FindTokenVariable(InterpreterContext& c);
 // Makes `list` the local variables and returns the list it replaces.
 std::unique_ptr<TVarList> SwapLocalVars(InterpreterContext& c, std::unique_ptr<TVarList> list);
 TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value);
-TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value,
-                             int32_t index);
-inline uint32_t ElementCount(const TVarList& v) { return static_cast<uint32_t>(v.values.size()); }
-inline Complex& ElementAt(TVarList& v, uint32_t index) { return v.values[index]; }
+TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value, int32_t index);
+inline uint32_t ElementCount(const TVarList& v) {
+  return static_cast<uint32_t>(v.values.size());
+}
+inline Complex& ElementAt(TVarList& v, uint32_t index) {
+  return v.values[index];
+}
 void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex value);
 void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src);
 // A record for a parameter or a local variable holding one element.
-std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* name, Complex value);
+// The name as kept in the context, for as long as the interpreter lives.
+const char* InternName(InterpreterContext& c, const char* name);
+// A record for a local variable; `key` is a name from InternName.
+std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* key, Complex value);
 // Releases a list of locals, keeping records for NewLocalRecord.
 void ReleaseVarList(InterpreterContext& c, std::unique_ptr<TVarList> head);
 // Truncates toward zero to a 32-bit integer; false when the value has no such integer.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "interp/errors.h"
 #include "interp/texts.h"
@@ -23,16 +24,15 @@ List* FindIn(List* node, const char* name) {
   return nullptr;
 }
 
-std::unique_ptr<TVarList> NewRecord(const char* name) {
+std::unique_ptr<TVarList> NewRecord(InterpreterContext& c, const char* name) {
   auto rec = std::make_unique<TVarList>();
-  std::strncpy(rec->name, name, kVarNameSize - 1);
+  rec->name = InternName(c, name);
   return rec;
 }
 
-// Released records of small variables are kept for the next call's parameters: calls make and
+// Released records of one element are kept for the next call's parameters: calls make and
 // release them all the time.
 constexpr size_t kSpareRecords = 64;
-constexpr size_t kSpareElements = 4;
 
 // The memory the system can still give without swapping, from /proc/meminfo; unknown: none
 // is assumed to be missing.
@@ -102,23 +102,31 @@ std::unique_ptr<TVarList> SwapLocalVars(InterpreterContext& c, std::unique_ptr<T
   return list;
 }
 
-std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* name, Complex value) {
+const char* InternName(InterpreterContext& c, const char* name) {
+  // Names longer than a variable's are refused before they get here; cut as a record would.
+  std::string key(name, strnlen(name, kVarNameSize - 1));
+  auto found = c.names.find(key);
+  if (found == c.names.end()) found = c.names.insert(std::move(key)).first;
+  return found->c_str();
+}
+
+std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* key, Complex value) {
   std::unique_ptr<TVarList> rec;
   if (c.spareRecords.empty()) {
-    rec = NewRecord(name);
+    rec = std::make_unique<TVarList>();
   } else {
     rec = std::move(c.spareRecords.back());
     c.spareRecords.pop_back();
-    std::strncpy(rec->name, name, kVarNameSize - 1);
   }
-  rec->values.assign(1, value);
+  rec->name = key;
+  rec->values.AssignOne(value);
   return rec;
 }
 
 void ReleaseVarList(InterpreterContext& c, std::unique_ptr<TVarList> head) {
   while (head != nullptr) {
     std::unique_ptr<TVarList> rest = std::move(head->next);
-    if (c.spareRecords.size() < kSpareRecords && head->values.capacity() <= kSpareElements) {
+    if (c.spareRecords.size() < kSpareRecords && head->values.capacity() == 1) {
       c.spareRecords.push_back(std::move(head));
     }
     head = std::move(rest);
@@ -126,7 +134,7 @@ void ReleaseVarList(InterpreterContext& c, std::unique_ptr<TVarList> head) {
 }
 
 TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value) {
-  auto rec = NewLocalRecord(c, name, value);
+  auto rec = NewLocalRecord(c, InternName(c, name), value);
   rec->next = std::move(c.localVars);
   c.localVars = std::move(rec);
   c.variablesVersion += 1;
@@ -135,7 +143,7 @@ TVarList* CreateLocal(InterpreterContext& c, const char* name, Complex value) {
 
 TGlobalVarList* CreateGlobal(InterpreterContext& c, const char* name, Complex value,
                              int32_t index) {
-  auto rec = NewRecord(name);
+  auto rec = NewRecord(c, name);
   Resize(c, *rec, static_cast<size_t>(index) + 1);
   rec->values[static_cast<size_t>(index)] = value;
   rec->next = std::move(c.globalVars);
@@ -166,13 +174,15 @@ bool ToInt32(double v, int32_t* out) {
   return true;
 }
 
-bool ToIndex(Complex v, int32_t* out) { return ToInt32(v.re, out); }
+bool ToIndex(Complex v, int32_t* out) {
+  return ToInt32(v.re, out);
+}
 
 void RefuseLongVarName(InterpreterContext& c, const char* name, int limit) {
   if (std::strlen(name) > static_cast<size_t>(limit)) {
     AbortWithText(c,
-                  Format(T().msgVarNameTooLong.c_str(), c.sourceName, c.lex.lineNo,
-                         c.lex.column, name, limit),
+                  Format(T().msgVarNameTooLong.c_str(), c.sourceName, c.lex.lineNo, c.lex.column,
+                         name, limit),
                   T().capIgnore);
   }
 }
@@ -181,8 +191,8 @@ int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name) {
   int32_t index = 0;
   if (!ToIndex(v, &index) || index < 0 || index >= kMaxArrayElements) {
     AbortWithText(c,
-                  Format(T().msgBadIndex.c_str(), c.sourceName, c.lex.lineNo, c.lex.column,
-                         name, kMaxArrayElements - 1),
+                  Format(T().msgBadIndex.c_str(), c.sourceName, c.lex.lineNo, c.lex.column, name,
+                         kMaxArrayElements - 1),
                   T().capIgnore);
   }
   return index;

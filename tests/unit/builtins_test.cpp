@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interp_fixture.h"
+#include "values/value_array.h"
 
 namespace zamiro::testing {
 namespace {
@@ -362,6 +363,36 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"random 1e10",
                 "[エラー 無視します] Top Level の 1 行 12 列の値は整数にできませ"
                 "ん（-2147483648 から 2147483647 までです）"}));
+
+// A variable's elements: one kept in place, more on the heap; growing keeps what was there and
+// zeroes what is new, shrinking and regrowing too, and a copy is independent of its source.
+TEST(ValueArray, GrowsShrinksAndCopiesKeepingElements) {
+  ValueArray a;
+  a.resize(1);
+  EXPECT_EQ(a.capacity(), 1u);
+  a[0] = Complex{7, 1};
+  a.resize(1000);
+  ASSERT_EQ(a.size(), 1000u);
+  EXPECT_EQ(a[0].re, 7);
+  EXPECT_EQ(a[0].im, 1);
+  EXPECT_EQ(a[999].re, 0);
+  a[500] = Complex{5, 0};
+  a.resize(10);
+  a.resize(600);
+  EXPECT_EQ(a[0].re, 7);
+  EXPECT_EQ(a[500].re, 0);  // dropped by the shrink
+  ValueArray b = a;
+  b[0] = Complex{9, 0};
+  EXPECT_EQ(a[0].re, 7);
+  EXPECT_EQ(b.size(), 600u);
+  b.AssignOne(Complex{3, 0});
+  EXPECT_EQ(b.size(), 1u);
+  EXPECT_EQ(b.capacity(), 1u);
+  EXPECT_EQ(b[0].re, 3);
+  a = b;
+  EXPECT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].re, 3);
+}
 
 }  // namespace
 }  // namespace zamiro::testing
