@@ -58,7 +58,9 @@ fuzz: build-fuzz
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  ./$(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -max_len=4096 -artifact_prefix=fuzz/findings/$$t- $(FUZZ_BUILD)/corpus/$$t \
-	    2>&1 | tail -n 3 || exit 1; \
+	    >$(FUZZ_BUILD)/$$t.log 2>&1; rc=$$?; \
+	  grep -E "DONE|^Done|ERROR|SUMMARY|artifact" $(FUZZ_BUILD)/$$t.log; \
+	  [ $$rc = 0 ] || { echo "$$t found a fault: see $(FUZZ_BUILD)/$$t.log"; exit 1; }; \
 	done
 
 # make bench  runs the benchmarks beside Berkeley Logo and CPython (bench/run.sh) and writes

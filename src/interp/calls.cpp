@@ -1,8 +1,9 @@
 // Procedure and function calls: arguments become fresh local variables, the reader switches to
 // the procedure's stored lines and reads them again until "end", then everything is restored.
+#include "interp/calls.h"
+
 #include <cstring>
 
-#include "interp/calls.h"
 #include "interp/errors.h"
 #include "interp/executor.h"
 #include "interp/texts.h"
@@ -160,7 +161,7 @@ void LocalStatement(InterpreterContext& c) {
   NextToken(c);
   while (c.tok.tokKind == tkDoubleQuote) {
     NextToken(c);
-    CheckVarName(c, c.tok.tokText, kVarNameSize - 1);
+    CheckTokenVarName(c, kVarNameSize - 1);
     CreateLocal(c, c.tok.tokText, Complex{});
     NextToken(c);
   }

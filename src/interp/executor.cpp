@@ -54,7 +54,7 @@ const KeywordTable& Keywords() {
   NextToken(c);
   if (c.tok.tokKind != tkDoubleQuote) return;
   NextToken(c);
-  CheckVarName(c, c.tok.tokText, kVarNameSize - 1);
+  CheckTokenVarName(c, kVarNameSize - 1);
   char copy[kTokTextSize];
   const char* name = KeepTokenText(c.tok, copy);
   TVarList* v = FindTokenVariable(c);
@@ -97,9 +97,13 @@ const KeywordTable& Keywords() {
 
 }  // namespace
 
-void StopStatement(InterpreterContext&) { throw AbortStatement{}; }
+void StopStatement(InterpreterContext&) {
+  throw AbortStatement{};
+}
 
-int LookupCommand(const char* text) { return Keywords().Find(text); }
+int LookupCommand(const char* text) {
+  return Keywords().Find(text);
+}
 
 int ExecuteStatement(InterpreterContext& c) {
   if (c.tok.tokKind == tkEol) {
@@ -111,29 +115,61 @@ int ExecuteStatement(InterpreterContext& c) {
   CheckNesting(c);
   int command = c.tok.keyword != kNotLookedUp ? c.tok.keyword : LookupCommand(c.tok.tokText);
   switch (command) {
-    case cmdNone: break;
-    case cmdMake: MakeStatement(c); return srNormal;
-    case cmdRepeat: NextToken(c); RepeatStatement(c); return srNormal;
-    case cmdWhile: NextToken(c); WhileStatement(c); return srNormal;
-    case cmdDo: NextToken(c); DoUntilStatement(c); return srNormal;
-    case cmdFor: NextToken(c); ForStatement(c); return srNormal;
-    case cmdIf: NextToken(c); return IfStatement(c);
-    case cmdBreak: NextToken(c); return srBreak;
-    case cmdContinue: NextToken(c); return srContinue;
+    case cmdNone:
+      break;
+    case cmdMake:
+      MakeStatement(c);
+      return srNormal;
+    case cmdRepeat:
+      NextToken(c);
+      RepeatStatement(c);
+      return srNormal;
+    case cmdWhile:
+      NextToken(c);
+      WhileStatement(c);
+      return srNormal;
+    case cmdDo:
+      NextToken(c);
+      DoUntilStatement(c);
+      return srNormal;
+    case cmdFor:
+      NextToken(c);
+      ForStatement(c);
+      return srNormal;
+    case cmdIf:
+      NextToken(c);
+      return IfStatement(c);
+    case cmdBreak:
+      NextToken(c);
+      return srBreak;
+    case cmdContinue:
+      NextToken(c);
+      return srContinue;
     case cmdRandomize:
       NextToken(c);
       SeedRandom(c, static_cast<uint64_t>(std::time(nullptr)));
       return srNormal;
-    case cmdTo: ToStatement(c, CompareNoCase(c.tok.tokText, "to") != 0); return srNormal;
-    case cmdLocal: LocalStatement(c); return srNormal;
-    case cmdSleep: SleepStatement(c); return srNormal;
-    case cmdStop: SkipToEnd(c); return srNormal;
-    case cmdPrint: PrintStatement(c); return srNormal;
+    case cmdTo:
+      ToStatement(c, CompareNoCase(c.tok.tokText, "to") != 0);
+      return srNormal;
+    case cmdLocal:
+      LocalStatement(c);
+      return srNormal;
+    case cmdSleep:
+      SleepStatement(c);
+      return srNormal;
+    case cmdStop:
+      SkipToEnd(c);
+      return srNormal;
+    case cmdPrint:
+      PrintStatement(c);
+      return srNormal;
     case cmdListing:
       ListProcs(c, c.procRoot);
       NextToken(c);
       return srNormal;
-    case cmdOp: return OpStatement(c);
+    case cmdOp:
+      return OpStatement(c);
     default:
       if (ExecuteTurtleCommand(c, command)) return srNormal;
       break;

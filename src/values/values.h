@@ -44,6 +44,11 @@ void RefuseLongVarName(InterpreterContext& c, const char* name, int limit);
 inline void CheckVarName(InterpreterContext& c, const char* name, int limit) {
   if (std::strlen(name) > static_cast<size_t>(limit)) RefuseLongVarName(c, name, limit);
 }
+// The same for the current token, whose length a cached token already knows.
+inline void CheckTokenVarName(InterpreterContext& c, int limit) {
+  const CachedToken* k = c.tok.origin;
+  if (k == nullptr || k->textLen > limit) CheckVarName(c, c.tok.tokText, limit);
+}
 // An assignment index: refused unless 0 <= index < kMaxArrayElements.
 int32_t CheckedStoreIndex(InterpreterContext& c, Complex v, const char* name);
 Complex ReadVariable(InterpreterContext& c);
