@@ -9,6 +9,8 @@
 namespace zamiro {
 
 TProcNode* FindProc(InterpreterContext& c, const char* name);
+// FindProc for the current token, remembered by a cached token.
+TProcNode* FindTokenProc(InterpreterContext& c);
 // Defines or redefines `name` from defLines.
 void DefineProc(InterpreterContext& c, const char* name, const std::vector<std::string>& defLines);
 bool ScanTailCall(InterpreterContext& c, const std::vector<std::string>& defLines);

@@ -175,7 +175,7 @@ int ExecuteStatement(InterpreterContext& c) {
       break;
   }
   if (c.tok.tokKind == tkName) {
-    if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallProc(c, *node);
+    if (TProcNode* node = FindTokenProc(c)) return CallProc(c, *node);
     ReportErrorAndAbort(c, T().msgNewProcedure, T().capIgnore);
   }
   ReportErrorAndAbort(c, T().msgNotProcedure, T().capIgnore);

@@ -128,6 +128,14 @@ TProcNode* FindProc(InterpreterContext& c, const char* name) {
   return nullptr;
 }
 
+TProcNode* FindTokenProc(InterpreterContext& c) {
+  const CachedToken* k = c.tok.origin;
+  if (k != nullptr && k->proc != nullptr) return k->proc;
+  TProcNode* node = FindProc(c, c.tok.tokText);
+  if (k != nullptr) k->proc = node;
+  return node;
+}
+
 std::vector<TParamNode> CollectParams(InterpreterContext& c,
                                       const std::vector<std::string>& defLines) {
   return CollectParamsChecked(c, defLines, nullptr);

@@ -79,10 +79,10 @@ constexpr size_t kStackFactor = 1;
 constexpr size_t kStackPerCall = 1024;
 // Room left for whatever a deepest routine, a message box or a library call needs.
 constexpr size_t kStackReserve = size_t{512} << 10;
-// The first megabytes of the stack are of small pages; below them, huge pages where the
+// The first two megabytes of the stack are of small pages; below them, huge pages where the
 // system offers them: deep recursion then costs few page faults, and shallow programs no more
 // memory than before.
-constexpr size_t kSmallPageStack = size_t{64} << 20;
+constexpr size_t kSmallPageStack = size_t{2} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 void UseHugePagesForDeepStack(uintptr_t base, size_t size) {

@@ -22,6 +22,7 @@
 namespace zamiro {
 
 struct TVarList;
+struct TProcNode;
 
 // A report of the tokenizer about a character or a token (Format(format, sourceName, lineNo,
 // column, argument)); the source name and line number are those of the moment it is shown.
@@ -65,6 +66,9 @@ struct CachedToken {
   // interpreter's variables are as they were then (InterpreterContext::variablesVersion).
   mutable uint64_t variableVersion = 0;
   mutable TVarList* variable = nullptr;
+  // The procedure this text named when last looked up as one. Procedures are never removed
+  // nor renamed, so one found stays right; only "none" is looked up again.
+  mutable TProcNode* proc = nullptr;
 };
 
 // Tokens are referred to by saved positions, so they never move: room for a token at every

@@ -35,7 +35,7 @@ Complex NameValue(InterpreterContext& c) {
   CheckNesting(c);
   int function = TokenFunction(c);
   if (function >= 0) return CallBuiltinFunction(c, function);
-  if (TProcNode* node = FindProc(c, c.tok.tokText)) return CallFunction(c, *node);
+  if (TProcNode* node = FindTokenProc(c)) return CallFunction(c, *node);
   ReportErrorAndAbort(c, T().msgNewFunction, T().capZero);
 }
 
@@ -61,13 +61,19 @@ Complex NameValue(InterpreterContext& c) {
     NextToken(c);
     Complex right = Operand(c);
     switch (op) {
-      case tkStar: left = left * right; break;
+      case tkStar:
+        left = left * right;
+        break;
       case tkSlash:
         if (IsZero(right)) ReportErrorAndAbort(c, T().msgDivZero, T().capDivZero);
         left = Divide(left, right);
         break;
-      case tkPercent: left = Remainder(c, left, right); break;
-      default: left = Truth(!IsZero(left) && !IsZero(right)); break;
+      case tkPercent:
+        left = Remainder(c, left, right);
+        break;
+      default:
+        left = Truth(!IsZero(left) && !IsZero(right));
+        break;
     }
   }
 }
@@ -98,12 +104,18 @@ Complex EvalExpression(InterpreterContext& c) {
   NextToken(c);
   Complex right = EvalSum(c);
   switch (op) {
-    case tkEqual: return Truth(left == right);
-    case tkNotEqual: return Truth(left != right);
-    case tkLess: return Truth(left.re < right.re);
-    case tkGreater: return Truth(left.re > right.re);
-    case tkLessEqual: return Truth(left.re <= right.re);
-    default: return Truth(left.re >= right.re);
+    case tkEqual:
+      return Truth(left == right);
+    case tkNotEqual:
+      return Truth(left != right);
+    case tkLess:
+      return Truth(left.re < right.re);
+    case tkGreater:
+      return Truth(left.re > right.re);
+    case tkLessEqual:
+      return Truth(left.re <= right.re);
+    default:
+      return Truth(left.re >= right.re);
   }
 }
 
@@ -139,12 +151,15 @@ Complex EvalPrimary(InterpreterContext& c) {
       NextToken(c);
       return Truth(IsZero(EvalPrimary(c)));
     }
-    case tkColon: return ReadVariable(c);
+    case tkColon:
+      return ReadVariable(c);
     case tkDoubleQuote:
       NextToken(c);
       ReportErrorAndAbort(c, T().msgQuoteNotColon, T().capZero);
-    case tkName: return NameValue(c);
-    default: return Complex{};
+    case tkName:
+      return NameValue(c);
+    default:
+      return Complex{};
   }
 }
 
