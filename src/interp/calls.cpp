@@ -124,7 +124,7 @@ class CallDepth {
                                            bool allowTailJump) {
   StartBody(c, node);
   for (;;) {
-    if (TokenIsWord(c, "end")) return;
+    if (TokenIsEnd(c)) return;
     if (allowTailJump && node.tailCall && CompareNoCase(c.tok.tokText, c.sourceName) == 0) {
       TailJump(c, node);
       CheckStop(c);
@@ -170,7 +170,7 @@ void LocalStatement(InterpreterContext& c) {
 namespace {
 
 void PassToEnd(InterpreterContext& c) {
-  while (!TokenIsWord(c, "end")) {
+  while (!TokenIsEnd(c)) {
     if (c.tok.tokKind == tkEol) {
       // Only at a line end: Esc gets the user out of a stop or op typed at top level.
       CheckStop(c);

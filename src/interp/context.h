@@ -34,7 +34,7 @@ constexpr int32_t kMaxArrayElements = 1 << 24;
 
 // A variable: a named, growable array of complex numbers in a singly linked list.
 struct TVarList {
-  const char* name = "";  // kept in the context's `names`
+  const char* name = "";  // its key: folded, kept in the context's `names` (InternName)
   ValueArray values;
   std::unique_ptr<TVarList> next;
   ~TVarList();  // releases the rest of the list without recursion

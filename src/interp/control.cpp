@@ -39,7 +39,7 @@ BlockEnd RunBlock(InterpreterContext& c) {
     int r = ExecuteStatement(c);
     if (r == srBreak) return BlockEnd::kBreak;
     if (r == srContinue) return BlockEnd::kContinue;
-    if (TokenIsWord(c, "end")) return BlockEnd::kEnd;
+    if (TokenIsEnd(c)) return BlockEnd::kEnd;
   }
   return BlockEnd::kBracket;
 }

@@ -17,8 +17,14 @@ inline void CheckStop(InterpreterContext& c) {
 }
 // Whether the current token is `word` (CompareNoCase); most tokens differ in their first byte.
 inline bool TokenIsWord(const InterpreterContext& c, const char* word) {
-  return FoldByte(c.tok.tokText[0]) == FoldByte(word[0]) &&
-         CompareNoCase(c.tok.tokText, word) == 0;
+  return FoldByte(c.tok.tokText[0]) == FoldByte(word[0]) && CompareNoCase(c.tok.tokText, word) == 0;
+}
+
+// TokenIsWord(c, "end"), asked after every statement of a body or block, without the call:
+// the three letters in either case and nothing after them.
+inline bool TokenIsEnd(const InterpreterContext& c) {
+  const char* t = c.tok.tokText;
+  return (t[0] | 0x20) == 'e' && (t[1] | 0x20) == 'n' && (t[2] | 0x20) == 'd' && t[3] == '\0';
 }
 
 // Control structures.

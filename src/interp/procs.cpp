@@ -164,7 +164,7 @@ bool ScanTailCall(InterpreterContext& c, const std::vector<std::string>& defLine
       result = Contains(Upper(defLines[static_cast<size_t>(c.lex.lineNo)]), "END");
       break;
     }
-    if (TokenIsWord(c, "end")) break;
+    if (TokenIsEnd(c)) break;
     if (lineCount > c.lex.lineNo) {
       if (c.tok.tokKind == tkEol) ReadChar(c);
       NextToken(c);

@@ -66,6 +66,7 @@ struct CachedToken {
   // interpreter's variables are as they were then (InterpreterContext::variablesVersion).
   mutable uint64_t variableVersion = 0;
   mutable TVarList* variable = nullptr;
+  mutable const char* nameKey = nullptr;  // the text as a variable's key (InternName)
   // The procedure this text named when last looked up as one. Procedures are never removed
   // nor renamed, so one found stays right; only "none" is looked up again.
   mutable TProcNode* proc = nullptr;

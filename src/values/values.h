@@ -29,7 +29,8 @@ inline Complex& ElementAt(TVarList& v, uint32_t index) {
 void StoreElement(InterpreterContext& c, TVarList& v, int32_t index, Complex value);
 void CopyValues(InterpreterContext& c, TVarList& dst, const TVarList& src);
 // A record for a parameter or a local variable holding one element.
-// The name as kept in the context, for as long as the interpreter lives.
+// The name as kept in the context, for as long as the interpreter lives, folded as
+// CompareNoCase folds: it is the key of every variable of that name.
 const char* InternName(InterpreterContext& c, const char* name);
 // A record for a local variable; `key` is a name from InternName.
 std::unique_ptr<TVarList> NewLocalRecord(InterpreterContext& c, const char* key, Complex value);

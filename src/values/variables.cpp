@@ -86,11 +86,25 @@ TVarList* FindVariable(InterpreterContext& c, const char* name) {
   return v != nullptr ? v : FindIn(c.globalVars.get(), name);
 }
 
+namespace {
+
+// A record's name is its key, so a key is found by its address.
+TVarList* FindKey(TVarList* node, const char* key) {
+  for (; node != nullptr; node = node->next.get()) {
+    if (node->name == key) return node;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 TVarList* FindTokenVariable(InterpreterContext& c) {
   const CachedToken* k = c.tok.origin;
   if (k == nullptr) return FindVariable(c, c.tok.tokText);
   if (k->variableVersion != c.variablesVersion) {
-    k->variable = FindVariable(c, c.tok.tokText);
+    if (k->nameKey == nullptr) k->nameKey = InternName(c, c.tok.tokText);
+    TVarList* v = FindKey(c.localVars.get(), k->nameKey);
+    k->variable = v != nullptr ? v : FindKey(c.globalVars.get(), k->nameKey);
     k->variableVersion = c.variablesVersion;
   }
   return k->variable;
@@ -103,8 +117,9 @@ std::unique_ptr<TVarList> SwapLocalVars(InterpreterContext& c, std::unique_ptr<T
 }
 
 const char* InternName(InterpreterContext& c, const char* name) {
-  // Names longer than a variable's are refused before they get here; cut as a record would.
-  std::string key(name, strnlen(name, kVarNameSize - 1));
+  // Folded byte by byte as CompareNoCase folds, so that names equal to it share one key.
+  std::string key(name);
+  for (char& b : key) b = static_cast<char>(FoldByte(b));
   auto found = c.names.find(key);
   if (found == c.names.end()) found = c.names.insert(std::move(key)).first;
   return found->c_str();
