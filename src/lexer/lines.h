@@ -76,6 +76,7 @@ struct CachedToken {
 // column is reserved when the first is cut.
 struct LineTokens {
   std::vector<CachedToken> tokens;    // in the order they were first cut
+  int32_t count = 0;                  // tokens.size(), for NextToken's quick test
   std::deque<std::string> longTexts;  // the texts of kShortText bytes or more
   std::vector<ScanReport> reports;
 };

@@ -479,6 +479,7 @@ int CutAndCache(const SourceLine& line, int32_t column, int32_t curChar) {
   auto index = static_cast<int32_t>(cache.tokens.size());
   k.nextHint = k.end == k.start ? index : index + 1;
   cache.tokens.push_back(k);
+  cache.count = static_cast<int32_t>(cache.tokens.size());
   return static_cast<int>(cache.tokens.size()) - 1;
 }
 
@@ -597,10 +598,10 @@ void ScanNextToken(InterpreterContext& c) {
 void NextToken(InterpreterContext& c) {
   const LexState& s = c.lex;
   if (s.lineLoaded && s.line != nullptr) {
-    const std::vector<CachedToken>& tokens = s.line->tokens.tokens;
-    auto i = static_cast<size_t>(s.tokenHint);
-    if (i < tokens.size()) {
-      const CachedToken& k = tokens[i];
+    const LineTokens& cache = s.line->tokens;
+    // Unsigned, so that a hint below 0 is out of range too.
+    if (static_cast<uint32_t>(s.tokenHint) < static_cast<uint32_t>(cache.count)) {
+      const CachedToken& k = cache.tokens.data()[s.tokenHint];
       if (k.start == s.column && k.startChar == s.curChar && k.quiet) {
         SetCachedToken(c, k);
         return;
