@@ -37,7 +37,7 @@ LineStore::Lines& LineStore::LinesOf(const void* source) {
   return fresh;
 }
 
-const SourceLine* LineStore::Intern(const void* source, int32_t index, std::string_view text) {
+const SourceLine* LineStore::InternSlow(const void* source, int32_t index, std::string_view text) {
   Lines& l = LinesOf(source);
   if (l.lines.empty()) l.first = index;
   if (index < l.first) {

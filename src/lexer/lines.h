@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
@@ -94,7 +95,21 @@ class LineStore {
  public:
   // The line `index` of `source` (nullptr: the input queue) whose bytes are `text`: the line
   // given out before for that place if its bytes are the same, otherwise a new line.
-  const SourceLine* Intern(const void* source, int32_t index, std::string_view text);
+  const SourceLine* Intern(const void* source, int32_t index, std::string_view text) {
+    // Inline, the common case: a line given out before, of the source read last, unchanged.
+    if (recent_ < sources_.size()) {
+      const Lines& l = sources_[recent_];
+      if (l.source == source && index >= l.first) {
+        auto slot = static_cast<size_t>(index - l.first);
+        const SourceLine* line = slot < l.lines.size() ? l.lines[slot].get() : nullptr;
+        if (line != nullptr && line->text.size() == text.size() &&
+            (text.empty() || std::memcmp(line->text.data(), text.data(), text.size()) == 0)) {
+          return line;
+        }
+      }
+    }
+    return InternSlow(source, index, text);
+  }
   // At the start of a top-level statement: every line but `keep` is released.
   void Release(const SourceLine* keep);
 
@@ -105,6 +120,7 @@ class LineStore {
     std::vector<std::unique_ptr<SourceLine>> lines;
   };
   Lines& LinesOf(const void* source);
+  const SourceLine* InternSlow(const void* source, int32_t index, std::string_view text);
   std::unique_ptr<SourceLine> Take(const SourceLine* line);
 
   std::vector<Lines> sources_;
